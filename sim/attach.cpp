@@ -1,0 +1,22 @@
+// Start-up of the native checker: attach the machine named by
+// KVCHECKS_MACHINE, or the embedded default.
+#include <cstdio>
+#include <cstdlib>
+
+#include "machine.h"
+#include "platform/startup.h"
+#include "profile.h"
+
+int AttachPlatform() {
+  try {
+    // The host's own environment names the profile; the run sees only the profile's.
+    const char* profile = std::getenv("KVCHECKS_MACHINE");
+    sim::Machine machine = (profile && *profile) ? sim::LoadProfile(profile) : sim::DefaultMachine();
+    machine.real_time = true;
+    sim::Use(std::move(machine));
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kvchecks: %s\n", error.what());
+    return 2;
+  }
+}

@@ -1,0 +1,35 @@
+// The C run-time calls of the seam that read the machine: environment,
+// current directory and the code page's case-insensitive comparison.
+#include <cstring>
+
+#include "machine.h"
+#include "platform/platform.h"
+
+namespace crt {
+
+const char* getenv(const char* name) {
+  // Windows matches environment names without regard to case.
+  auto& environment = sim::Current().environment;
+  auto found = environment.find(std::string_view(name));
+  return found == environment.end() ? nullptr : found->second.c_str();
+}
+
+char* getcwd(char* buffer, int size) {
+  const std::string& directory = sim::Current().current_directory;
+  // Like _getcwd: a buffer too small for the path and its terminator fails.
+  if (!buffer || size <= 0 || directory.size() + 1 > static_cast<std::size_t>(size)) return nullptr;
+  std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+  return buffer;
+}
+
+int mbsicmp(const char* a, const char* b) {
+  // A single-byte code page: A to Z fold to lower case, then bytes compare unsigned.
+  for (;; ++a, ++b) {
+    const unsigned char x = sim::FoldAnsi(static_cast<unsigned char>(*a));
+    const unsigned char y = sim::FoldAnsi(static_cast<unsigned char>(*b));
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return 0;
+  }
+}
+
+}  // namespace crt

@@ -1,0 +1,55 @@
+// A simulated Windows machine: everything the checker can observe of one.
+// Tests build one in code; the native binary loads one from a profile.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "codepage.h"
+#include "libraries.h"
+#include "os_facts.h"
+#include "registry.h"
+
+namespace sim {
+
+struct UserFacts {
+  // A user who is not elevated cannot open HKLM keys for writing.
+  bool elevated = true;
+};
+
+struct Machine {
+  OsFacts os;
+  UserFacts user;
+  Registry registry;
+  std::map<std::string, std::string, NoCaseLess> environment;
+  std::string current_directory = "C:\\";
+  std::map<std::string, Library, NoCaseLess> libraries;  // by file name
+  // Whether Sleep really waits; tests run on a simulated clock only.
+  bool real_time = false;
+};
+
+// What the simulated calls have opened or done in the current run.
+struct Runtime {
+  std::uint32_t last_error = 0;
+  std::uint64_t clock_ms = 0;           // simulated time, advanced by Sleep
+  std::uintptr_t next_handle = 0x1000;  // handle values the calls hand out
+  std::map<std::uintptr_t, OpenKey> open_keys;
+  LibraryRuntime libraries;
+};
+
+// Installs a machine as the one the platform calls see, with a fresh runtime.
+void Use(Machine machine);
+Machine& Current();
+Runtime& CurrentRuntime();
+
+// Installs a machine for the lifetime of a scope (tests).
+class ScopedMachine {
+ public:
+  explicit ScopedMachine(Machine machine) { Use(std::move(machine)); }
+  ~ScopedMachine() { Use(Machine()); }
+  ScopedMachine(const ScopedMachine&) = delete;
+  ScopedMachine& operator=(const ScopedMachine&) = delete;
+};
+
+}  // namespace sim

@@ -1,0 +1,197 @@
+// kernel32 and user32 calls about the system itself: version facts, modules,
+// optional entry points, libraries, errors and time.
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+#include "machine.h"
+#include "platform/platform.h"
+
+namespace sim {
+namespace {
+
+const std::uintptr_t kKernel32 = 0x7C800000u;
+const std::uintptr_t kCurrentProcess = static_cast<std::uintptr_t>(-1);
+
+BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64) {
+  if (process != reinterpret_cast<HANDLE>(kCurrentProcess) || !wow64) return FALSE;
+  if (Current().os.wow64_call_fails) return FALSE;
+  *wow64 = Current().os.is_64bit ? TRUE : FALSE;
+  return TRUE;
+}
+
+void WINAPI SimGetNativeSystemInfo(LPSYSTEM_INFO info) {
+  std::memset(info, 0, sizeof(*info));
+  info->wProcessorArchitecture = Current().os.native_architecture;
+  info->dwPageSize = 4096;
+  info->dwNumberOfProcessors = 1;
+}
+
+BOOL WINAPI SimGetProductInfo(DWORD, DWORD, DWORD, DWORD, PDWORD product_type) {
+  if (!product_type) return FALSE;
+  *product_type = Current().os.product_info;
+  return Current().os.product_info != PRODUCT_UNDEFINED;
+}
+
+// Exports are served through a fixed set of entry points, one per handed-out
+// export, because a plain function pointer carries no context.
+constexpr int kExportSlots = 64;
+struct ExportSlot {
+  std::string library;
+  std::string name;
+};
+ExportSlot g_slots[kExportSlots];
+int g_slots_used = 0;
+
+std::int32_t CallExport(int slot) {
+  const ExportSlot& target = g_slots[slot];
+  CurrentRuntime().libraries.calls.push_back(target.library + "!" + target.name);
+  auto library = Current().libraries.find(target.library);
+  if (library == Current().libraries.end()) return 0;
+  auto result = library->second.exports.find(target.name);
+  return result == library->second.exports.end() ? 0 : result->second;
+}
+
+template <int N>
+std::int32_t WINAPI ExportEntry() {
+  return CallExport(N);
+}
+
+template <int... N>
+constexpr std::array<std::int32_t(WINAPI*)(), sizeof...(N)> MakeEntries(std::integer_sequence<int, N...>) {
+  return {&ExportEntry<N>...};
+}
+const auto kEntries = MakeEntries(std::make_integer_sequence<int, kExportSlots>());
+
+FARPROC ExportAddress(const std::string& library, const std::string& name) {
+  for (int i = 0; i < g_slots_used; ++i)
+    if (g_slots[i].library == library && g_slots[i].name == name)
+      return reinterpret_cast<FARPROC>(kEntries[i]);
+  if (g_slots_used == kExportSlots) return nullptr;
+  g_slots[g_slots_used] = ExportSlot{library, name};
+  return reinterpret_cast<FARPROC>(kEntries[g_slots_used++]);
+}
+
+}  // namespace
+}  // namespace sim
+
+using namespace sim;
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+  const OsFacts& os = Current().os;
+  if (!info || os.version_call_fails) {
+    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
+    return FALSE;
+  }
+  const DWORD size = info->dwOSVersionInfoSize;
+  if (size != sizeof(OSVERSIONINFOA) && size != sizeof(OSVERSIONINFOEXA)) {
+    CurrentRuntime().last_error = ERROR_INSUFFICIENT_BUFFER;
+    return FALSE;
+  }
+  info->dwMajorVersion = os.major;
+  info->dwMinorVersion = os.minor;
+  info->dwBuildNumber = os.build;
+  info->dwPlatformId = os.platform;
+  std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+  std::strncpy(info->szCSDVersion, os.csd_version.c_str(), sizeof(info->szCSDVersion) - 1);
+  if (size == sizeof(OSVERSIONINFOEXA)) {
+    auto* ex = reinterpret_cast<LPOSVERSIONINFOEXA>(info);
+    ex->wServicePackMajor = os.sp_major;
+    ex->wServicePackMinor = os.sp_minor;
+    ex->wSuiteMask = os.suite_mask;
+    ex->wProductType = os.product_type;
+    ex->wReserved = 0;
+  }
+  return TRUE;
+}
+
+ULONGLONG WINAPI VerSetConditionMask(ULONGLONG mask, DWORD type_mask, BYTE condition) {
+  // Three bits per type, in the order of the type bits.
+  for (int bit = 0; bit < 8; ++bit)
+    if (type_mask & (1u << bit)) {
+      mask &= ~(ULONGLONG{7} << (bit * 3));
+      mask |= ULONGLONG{condition & 7u} << (bit * 3);
+    }
+  return mask;
+}
+
+BOOL WINAPI VerifyVersionInfoA(LPOSVERSIONINFOEXA info, DWORD type_mask, DWORDLONG condition_mask) {
+  const OsFacts& os = Current().os;
+  if (!info || type_mask == 0 || condition_mask == 0) {
+    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
+    return FALSE;
+  }
+  if (type_mask & VER_SUITENAME) {
+    const unsigned condition = static_cast<unsigned>((condition_mask >> (6 * 3)) & 7);
+    const bool all = (os.suite_mask & info->wSuiteMask) == info->wSuiteMask;
+    const bool any = (os.suite_mask & info->wSuiteMask) != 0 || info->wSuiteMask == 0;
+    if (!(condition == VER_OR ? any : all)) {
+      CurrentRuntime().last_error = ERROR_OLD_WIN_VERSION;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
+  if (name && (EqualsNoCase(name, "kernel32") || EqualsNoCase(name, "kernel32.dll")))
+    return reinterpret_cast<HMODULE>(kKernel32);
+  CurrentRuntime().last_error = ERROR_MOD_NOT_FOUND;
+  return nullptr;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+  const auto value = reinterpret_cast<std::uintptr_t>(module);
+  if (value == kKernel32 && name) {
+    const OsFacts& os = Current().os;
+    if (os.HasEntryPoint(name)) {
+      if (std::strcmp(name, "IsWow64Process") == 0) return reinterpret_cast<FARPROC>(&SimIsWow64Process);
+      if (std::strcmp(name, "GetNativeSystemInfo") == 0)
+        return reinterpret_cast<FARPROC>(&SimGetNativeSystemInfo);
+      if (std::strcmp(name, "GetProductInfo") == 0) return reinterpret_cast<FARPROC>(&SimGetProductInfo);
+    }
+  } else if (name) {
+    auto& loaded = CurrentRuntime().libraries.loaded;
+    auto handle = loaded.find(value);
+    if (handle != loaded.end()) {
+      auto library = Current().libraries.find(handle->second);
+      // Export names are matched exactly, as the platform does.
+      if (library != Current().libraries.end() && library->second.exports.count(name))
+        return ExportAddress(handle->second, name);
+    }
+  }
+  CurrentRuntime().last_error = ERROR_PROC_NOT_FOUND;
+  return nullptr;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR name) {
+  auto library = name ? Current().libraries.find(std::string_view(name)) : Current().libraries.end();
+  if (library == Current().libraries.end()) {
+    CurrentRuntime().last_error = ERROR_MOD_NOT_FOUND;
+    return nullptr;
+  }
+  Runtime& runtime = CurrentRuntime();
+  const std::uintptr_t value = 0x10000000u + (runtime.next_handle << 4);
+  runtime.next_handle += 4;
+  runtime.libraries.loaded[value] = library->first;
+  return reinterpret_cast<HMODULE>(value);
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module) {
+  if (CurrentRuntime().libraries.loaded.erase(reinterpret_cast<std::uintptr_t>(module)) == 0) {
+    CurrentRuntime().last_error = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HANDLE WINAPI GetCurrentProcess() { return reinterpret_cast<HANDLE>(kCurrentProcess); }
+
+DWORD WINAPI GetLastError() { return CurrentRuntime().last_error; }
+
+void WINAPI Sleep(DWORD milliseconds) {
+  CurrentRuntime().clock_ms += milliseconds;
+  if (Current().real_time) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

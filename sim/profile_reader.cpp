@@ -1,0 +1,66 @@
+#include "profile_reader.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace sim {
+
+void ProfileFail(const ProfileContext& context, const toml::node& at, const std::string& message) {
+  const auto& source = at.source();
+  std::string where = context.origin;
+  if (source.begin.line) where += ":" + std::to_string(source.begin.line);
+  throw ProfileError(where + ": " + message);
+}
+
+void RequireKnownKeys(const ProfileContext& context, const toml::table& table,
+                      std::initializer_list<std::string_view> known) {
+  for (const auto& [key, node] : table) {
+    if (std::find(known.begin(), known.end(), key.str()) == known.end())
+      ProfileFail(context, node, "unknown key \"" + std::string(key.str()) + "\"");
+  }
+}
+
+const toml::table& RequireTable(const ProfileContext& context, const toml::node& node,
+                                std::string_view what) {
+  const toml::table* table = node.as_table();
+  if (!table) ProfileFail(context, node, std::string(what) + " must be a table");
+  return *table;
+}
+
+std::int64_t ReadInteger(const ProfileContext& context, const toml::table& table, std::string_view key,
+                         std::int64_t fallback, std::int64_t low, std::int64_t high) {
+  const toml::node* node = table.get(key);
+  if (!node) return fallback;
+  const auto* value = node->as_integer();
+  if (!value) ProfileFail(context, *node, "\"" + std::string(key) + "\" must be an integer");
+  const std::int64_t number = value->get();
+  if (number < low || number > high)
+    ProfileFail(context, *node,
+                "\"" + std::string(key) + "\" must lie between " + std::to_string(low) + " and " +
+                    std::to_string(high));
+  return number;
+}
+
+bool ReadBool(const ProfileContext& context, const toml::table& table, std::string_view key, bool fallback) {
+  const toml::node* node = table.get(key);
+  if (!node) return fallback;
+  const auto* value = node->as_boolean();
+  if (!value) ProfileFail(context, *node, "\"" + std::string(key) + "\" must be true or false");
+  return value->get();
+}
+
+std::string ReadString(const ProfileContext& context, const toml::table& table, std::string_view key,
+                       const std::string& fallback) {
+  const toml::node* node = table.get(key);
+  if (!node) return fallback;
+  const auto* value = node->as_string();
+  if (!value) ProfileFail(context, *node, "\"" + std::string(key) + "\" must be a string");
+  return value->get();
+}
+
+std::string ResolveProfilePath(const ProfileContext& context, const std::string& name) {
+  if (!name.empty() && name[0] == '/') return name;
+  return context.folder.empty() ? name : context.folder + "/" + name;
+}
+
+}  // namespace sim

@@ -1,0 +1,242 @@
+#include "reg_file.h"
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "codepage.h"
+#include "profile.h"
+
+namespace sim {
+namespace {
+
+class RegFileParser {
+ public:
+  RegFileParser(const std::string& origin, Registry& registry) : origin_(origin), registry_(registry) {}
+
+  void Parse(std::u16string_view text) {
+    std::vector<std::u16string> lines = SplitLines(text);
+    std::size_t index = 0;
+    // The header may follow blank lines but nothing else.
+    while (index < lines.size() && Trim(lines[index]).empty()) ++index;
+    if (index == lines.size())
+      Fail(1, "empty file: no \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\" header");
+    const std::string header = WideToAnsi(Trim(lines[index]));
+    if (header == "REGEDIT4")
+      unicode_ = false;
+    else if (header == "Windows Registry Editor Version 5.00")
+      unicode_ = true;
+    else
+      Fail(index + 1,
+           "not a registry file: the first line must be \"REGEDIT4\" or "
+           "\"Windows Registry Editor Version 5.00\"");
+    for (++index; index < lines.size(); ++index) {
+      line_number_ = index + 1;
+      std::u16string line = lines[index];
+      // A value may continue over several lines, each ending in a backslash.
+      while (EndsWithContinuation(line) && index + 1 < lines.size()) {
+        line.pop_back();
+        line += std::u16string(TrimLeft(lines[++index]));
+      }
+      ParseLine(TrimLeft(line));
+    }
+  }
+
+ private:
+  static std::vector<std::u16string> SplitLines(std::u16string_view text) {
+    std::vector<std::u16string> lines;
+    std::u16string current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+      if (text[i] == u'\n') {
+        lines.push_back(current);
+        current.clear();
+      } else {
+        current.push_back(text[i]);
+      }
+    }
+    if (!current.empty()) lines.push_back(current);
+    return lines;
+  }
+  static bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r'; }
+  static std::u16string_view TrimLeft(std::u16string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    return s;
+  }
+  static std::u16string_view Trim(std::u16string_view s) {
+    s = TrimLeft(s);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+  }
+  static bool EndsWithContinuation(const std::u16string& line) {
+    std::u16string_view trimmed = Trim(line);
+    // Only hex data continues; a string value ending in a backslash is closed by its quote.
+    return !trimmed.empty() && trimmed.back() == u'\\' && trimmed.find(u"=hex") != std::u16string_view::npos;
+  }
+
+  [[noreturn]] void Fail(std::size_t line, const std::string& message) const {
+    throw ProfileError(origin_ + ":" + std::to_string(line) + ": " + message);
+  }
+  [[noreturn]] void Fail(const std::string& message) const { Fail(line_number_, message); }
+
+  void ParseLine(std::u16string_view line) {
+    if (line.empty() || line.front() == u';') return;
+    if (line.front() == u'[') return ParseKey(line);
+    if (line.front() == u'"' || line.front() == u'@') return ParseValue(line);
+    Fail("unexpected text \"" + WideToAnsi(line.substr(0, 40)) + "\"");
+  }
+
+  void ParseKey(std::u16string_view line) {
+    std::u16string_view body = Trim(line);
+    if (body.back() != u']') Fail("key line without a closing \"]\"");
+    body = body.substr(1, body.size() - 2);
+    const bool remove = !body.empty() && body.front() == u'-';
+    if (remove) body.remove_prefix(1);
+    const std::string path = WideToAnsi(body);
+    std::vector<std::string> parts = SplitRegPath(path);
+    if (parts.empty() || RootFromName(parts[0]) == 0)
+      Fail("key \"" + path + "\" does not begin with a registry root");
+    if (remove) {
+      registry_.DeleteKey(path);
+      key_.clear();
+    } else {
+      registry_.Create(path);
+      key_ = path;
+    }
+    key_removed_ = remove;
+  }
+
+  void ParseValue(std::u16string_view line) {
+    if (key_.empty() && !key_removed_) Fail("value outside any key");
+    std::string name;
+    std::size_t at = 0;
+    if (line.front() == u'@') {
+      at = 1;
+    } else {
+      std::u16string raw;
+      at = ReadQuoted(line, 0, raw);
+      name = WideToAnsi(raw);
+    }
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    if (at >= line.size() || line[at] != u'=') Fail("value without \"=\"");
+    std::u16string_view data = Trim(line.substr(at + 1));
+    if (key_removed_) return;  // values of a deleted key are ignored, as regedit does
+    if (data == u"-") return registry_.DeleteValue(key_, name);
+    if (!data.empty() && data.front() == u'"') {
+      std::u16string text;
+      const std::size_t end = ReadQuoted(data, 0, text);
+      if (!Trim(data.substr(end)).empty()) Fail("text after the closing quote of a string");
+      text.push_back(u'\0');
+      return registry_.SetValue(key_, name, 1, WideBytes(text));
+    }
+    if (StartsWith(data, u"dword:")) return ParseDword(name, data.substr(6));
+    if (StartsWith(data, u"hex")) return ParseHex(name, data.substr(3));
+    Fail("value \"" + name + "\" has data of no known form");
+  }
+
+  static bool StartsWith(std::u16string_view s, std::u16string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+  }
+
+  // Reads a quoted string with the \\ and \" escapes; returns the index after the closing quote.
+  std::size_t ReadQuoted(std::u16string_view line, std::size_t start, std::u16string& out) {
+    for (std::size_t i = start + 1; i < line.size(); ++i) {
+      if (line[i] == u'\\' && i + 1 < line.size()) {
+        out.push_back(line[++i]);
+      } else if (line[i] == u'"') {
+        return i + 1;
+      } else {
+        out.push_back(line[i]);
+      }
+    }
+    Fail("string without a closing quote");
+  }
+
+  static int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+  }
+
+  void ParseDword(const std::string& name, std::u16string_view digits) {
+    digits = Trim(digits);
+    if (digits.empty() || digits.size() > 8) Fail("dword value \"" + name + "\" needs 1 to 8 hex digits");
+    std::uint32_t number = 0;
+    for (char16_t c : digits) {
+      const int digit = HexDigit(c);
+      if (digit < 0) Fail("dword value \"" + name + "\" has a character that is not a hex digit");
+      number = number * 16 + static_cast<std::uint32_t>(digit);
+    }
+    registry_.SetDword(key_, name, number);
+  }
+
+  void ParseHex(const std::string& name, std::u16string_view rest) {
+    std::uint32_t type = 3;  // REG_BINARY
+    if (!rest.empty() && rest.front() == u'(') {
+      const std::size_t close = rest.find(u')');
+      if (close == std::u16string_view::npos || close == 1 || close > 9)
+        Fail("value \"" + name + "\" has a malformed hex(type)");
+      type = 0;
+      for (char16_t c : rest.substr(1, close - 1)) {
+        const int digit = HexDigit(c);
+        if (digit < 0) Fail("value \"" + name + "\" has a malformed hex(type)");
+        type = type * 16 + static_cast<std::uint32_t>(digit);
+      }
+      rest.remove_prefix(close + 1);
+    }
+    if (rest.empty() || rest.front() != u':') Fail("value \"" + name + "\" lacks the \":\" after hex");
+    rest.remove_prefix(1);
+    std::vector<std::uint8_t> bytes;
+    rest = Trim(rest);
+    while (!rest.empty()) {
+      std::size_t comma = rest.find(u',');
+      std::u16string_view item = Trim(rest.substr(0, comma));
+      if (item.empty() && comma == std::u16string_view::npos) break;  // a trailing comma
+      if (item.size() != 2 || HexDigit(item[0]) < 0 || HexDigit(item[1]) < 0)
+        Fail("value \"" + name + "\" has a byte that is not two hex digits");
+      bytes.push_back(static_cast<std::uint8_t>(HexDigit(item[0]) * 16 + HexDigit(item[1])));
+      if (comma == std::u16string_view::npos) break;
+      rest = TrimLeft(rest.substr(comma + 1));
+    }
+    // A REGEDIT4 file holds string types in the ANSI code page; the registry keeps UTF-16.
+    const bool string_type = type == 1 || type == 2 || type == 7;
+    if (string_type && !unicode_) bytes = WideBytes(AnsiToWide(std::string(bytes.begin(), bytes.end())));
+    registry_.SetValue(key_, name, type, std::move(bytes));
+  }
+
+  const std::string& origin_;
+  Registry& registry_;
+  bool unicode_ = true;
+  std::size_t line_number_ = 1;
+  std::string key_;
+  bool key_removed_ = false;
+};
+
+}  // namespace
+
+void ImportRegBytes(std::string_view bytes, const std::string& origin, Registry& registry) {
+  std::u16string text;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() % 2 != 0) throw ProfileError(origin + ":1: UTF-16 file with an odd number of bytes");
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                           (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  } else {
+    // An ANSI file; a UTF-8 byte-order mark, as some editors write, is skipped.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    text = AnsiToWide(bytes);
+  }
+  RegFileParser(origin, registry).Parse(text);
+}
+
+void ImportRegFile(const std::string& path, Registry& registry) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw ProfileError(path + ": cannot be read");
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  ImportRegBytes(bytes.str(), path, registry);
+}
+
+}  // namespace sim

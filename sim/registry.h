@@ -1,0 +1,78 @@
+// The simulated registry: keys and values as a real machine stores them.
+// Paths name the physical layout, so on a 64-bit machine the 32-bit view of
+// HKLM\SOFTWARE is the key HKLM\SOFTWARE\Wow6432Node, exactly as a .reg
+// export of that machine shows it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "codepage.h"
+
+namespace sim {
+
+struct RegValue {
+  std::string name;  // as written, letter case kept
+  std::uint32_t type = 0;
+  // Raw bytes as the platform keeps them: string types in UTF-16LE.
+  std::vector<std::uint8_t> data;
+};
+
+struct RegKey {
+  std::string name;  // as written, letter case kept
+  bool deny_read = false;
+  std::map<std::string, std::unique_ptr<RegKey>, NoCaseLess> subkeys;
+  std::map<std::string, RegValue, NoCaseLess> values;  // "" is the default value
+
+  RegKey* Child(std::string_view child_name) const;
+  RegKey& ChildOrCreate(std::string_view child_name);
+};
+
+// A key handle that a registry call has handed out.
+struct OpenKey {
+  RegKey* key = nullptr;
+  std::uint32_t access = 0;   // the rights granted at the open
+  bool machine_hive = false;  // under HKEY_LOCAL_MACHINE
+};
+
+class Registry {
+ public:
+  Registry();
+  Registry(const Registry& other);
+  Registry& operator=(const Registry& other);
+  Registry(Registry&&) = default;
+  Registry& operator=(Registry&&) = default;
+
+  // Full paths begin with a root: HKEY_LOCAL_MACHINE or HKLM, HKEY_CURRENT_USER
+  // or HKCU, HKEY_CLASSES_ROOT or HKCR, HKEY_USERS or HKU, HKEY_CURRENT_CONFIG.
+  RegKey* Find(std::string_view path) const;
+  RegKey& Create(std::string_view path);
+  void DeleteKey(std::string_view path);
+  void DeleteValue(std::string_view path, std::string_view name);
+
+  void SetValue(std::string_view path, std::string_view name, std::uint32_t type,
+                std::vector<std::uint8_t> data);
+  // Stores ANSI text as the platform does: UTF-16LE with its terminator.
+  void SetString(std::string_view path, std::string_view name, std::string_view text, std::uint32_t type = 1);
+  void SetDword(std::string_view path, std::string_view name, std::uint32_t number);
+  const RegValue* GetValue(std::string_view path, std::string_view name) const;
+  void DenyRead(std::string_view path);
+
+  // The root key for a predefined handle value (0x80000002 for HKLM); null when unknown.
+  RegKey* Root(std::uintptr_t predefined) const;
+
+ private:
+  std::map<std::uintptr_t, std::unique_ptr<RegKey>> roots_;
+};
+
+// Splits a registry path at backslashes, dropping empty parts.
+std::vector<std::string> SplitRegPath(std::string_view path);
+// The predefined handle value of a root name, or 0 when it names no root.
+std::uintptr_t RootFromName(std::string_view name);
+std::vector<std::uint8_t> WideBytes(std::u16string_view wide);
+std::u16string BytesToWide(const std::vector<std::uint8_t>& bytes);
+
+}  // namespace sim

@@ -1,0 +1,168 @@
+// The registry functions of the platform, served from the simulated registry.
+#include <cstring>
+#include <string>
+
+#include "machine.h"
+#include "platform/platform.h"
+
+namespace sim {
+namespace {
+
+constexpr std::uint32_t kWriteRights =
+    KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
+constexpr std::uint32_t kReadRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | READ_CONTROL;
+
+bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// Resolves a handle to its key; predefined roots resolve without opening.
+const OpenKey* Resolve(HKEY handle, OpenKey& root_scratch) {
+  const auto value = reinterpret_cast<std::uintptr_t>(handle);
+  if (RegKey* root = Current().registry.Root(value)) {
+    root_scratch.key = root;
+    root_scratch.access = KEY_ALL_ACCESS | KEY_WOW64_64KEY;
+    root_scratch.machine_hive = value == 0x80000002u;
+    return &root_scratch;
+  }
+  auto& open = CurrentRuntime().open_keys;
+  auto found = open.find(value);
+  return found == open.end() ? nullptr : &found->second;
+}
+
+bool IsPredefined(HKEY handle) {
+  return Current().registry.Root(reinterpret_cast<std::uintptr_t>(handle)) != nullptr;
+}
+
+// The parts of a sub-key path as the process sees them: a 32-bit process on
+// a 64-bit machine has its HKLM\SOFTWARE redirected to SOFTWARE\Wow6432Node
+// unless it asks for the 64-bit view.
+std::vector<std::string> ViewParts(HKEY from, const char* sub_key, REGSAM sam) {
+  std::vector<std::string> parts = SplitRegPath(sub_key ? sub_key : "");
+  const bool hklm_root = reinterpret_cast<std::uintptr_t>(from) == 0x80000002u;
+  if (Current().os.is_64bit && hklm_root && !(sam & KEY_WOW64_64KEY) && !parts.empty() &&
+      EqualsNoCase(parts[0], "SOFTWARE") && !(parts.size() > 1 && EqualsNoCase(parts[1], "Wow6432Node")))
+    parts.insert(parts.begin() + 1, "Wow6432Node");
+  return parts;
+}
+
+LSTATUS CheckAccess(const RegKey& key, bool machine_hive, REGSAM sam) {
+  if (machine_hive && !Current().user.elevated && (sam & kWriteRights)) return ERROR_ACCESS_DENIED;
+  if (key.deny_read && (sam & kReadRights)) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+HKEY HandOut(RegKey* key, REGSAM sam, bool machine_hive) {
+  Runtime& runtime = CurrentRuntime();
+  const std::uintptr_t value = runtime.next_handle;
+  runtime.next_handle += 4;
+  runtime.open_keys[value] =
+      OpenKey{key, sam & ~static_cast<std::uint32_t>(KEY_WOW64_64KEY | KEY_WOW64_32KEY), machine_hive};
+  return reinterpret_cast<HKEY>(value);
+}
+
+LSTATUS Fail(LSTATUS status) {
+  CurrentRuntime().last_error = static_cast<std::uint32_t>(status);
+  return status;
+}
+
+}  // namespace
+}  // namespace sim
+
+using namespace sim;
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  OpenKey scratch;
+  const OpenKey* from = Resolve(hKey, scratch);
+  if (!from) return Fail(ERROR_INVALID_HANDLE);
+  RegKey* key = from->key;
+  for (const std::string& part : ViewParts(hKey, lpSubKey, samDesired)) {
+    key = key->Child(part);
+    if (!key) return Fail(ERROR_FILE_NOT_FOUND);
+  }
+  if (LSTATUS denied = CheckAccess(*key, from->machine_hive, samDesired)) return Fail(denied);
+  *phkResult = HandOut(key, samDesired, from->machine_hive);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
+                                LPDWORD lpcbData) {
+  OpenKey scratch;
+  const OpenKey* open = Resolve(hKey, scratch);
+  if (!open) return Fail(ERROR_INVALID_HANDLE);
+  if (!(open->access & KEY_QUERY_VALUE)) return Fail(ERROR_ACCESS_DENIED);
+  if (lpData && !lpcbData) return Fail(ERROR_INVALID_PARAMETER);
+  auto found = open->key->values.find(std::string_view(lpValueName ? lpValueName : ""));
+  if (found == open->key->values.end()) return Fail(ERROR_FILE_NOT_FOUND);
+  const RegValue& value = found->second;
+  // The ANSI call hands string types over converted, and sizes them so.
+  std::vector<std::uint8_t> bytes = value.data;
+  if (IsStringType(value.type)) {
+    const std::string ansi = WideToAnsi(BytesToWide(value.data));
+    bytes.assign(ansi.begin(), ansi.end());
+  }
+  if (lpType) *lpType = value.type;
+  if (!lpcbData) return ERROR_SUCCESS;
+  const DWORD needed = static_cast<DWORD>(bytes.size());
+  if (lpData) {
+    if (*lpcbData < needed) {
+      *lpcbData = needed;
+      return Fail(ERROR_MORE_DATA);
+    }
+    if (!bytes.empty()) std::memcpy(lpData, bytes.data(), bytes.size());
+    // Like the platform, an unterminated string gets a terminator when it fits.
+    if (IsStringType(value.type) && needed < *lpcbData && (needed == 0 || bytes.back() != 0))
+      lpData[needed] = 0;
+  }
+  *lpcbData = needed;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM samDesired,
+                               const LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  OpenKey scratch;
+  const OpenKey* from = Resolve(hKey, scratch);
+  if (!from) return Fail(ERROR_INVALID_HANDLE);
+  if (IsPredefined(hKey) && from->machine_hive && !Current().user.elevated) return Fail(ERROR_ACCESS_DENIED);
+  RegKey* key = from->key;
+  bool created = false;
+  for (const std::string& part : ViewParts(hKey, lpSubKey, samDesired)) {
+    if (RegKey* child = key->Child(part)) {
+      key = child;
+      continue;
+    }
+    if (!(from->access & KEY_CREATE_SUB_KEY) && !created) return Fail(ERROR_ACCESS_DENIED);
+    key = &key->ChildOrCreate(part);
+    created = true;
+  }
+  if (LSTATUS denied = CheckAccess(*key, from->machine_hive, samDesired)) return Fail(denied);
+  if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  *phkResult = HandOut(key, samDesired, from->machine_hive);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+                              DWORD cbData) {
+  OpenKey scratch;
+  const OpenKey* open = Resolve(hKey, scratch);
+  if (!open) return Fail(ERROR_INVALID_HANDLE);
+  if (!(open->access & KEY_SET_VALUE) || (open->machine_hive && !Current().user.elevated))
+    return Fail(ERROR_ACCESS_DENIED);
+  std::vector<std::uint8_t> data(lpData, lpData + (lpData ? cbData : 0));
+  // The ANSI call stores string types converted to UTF-16.
+  if (IsStringType(dwType)) data = WideBytes(AnsiToWide(std::string(data.begin(), data.end())));
+  const std::string name = lpValueName ? lpValueName : "";
+  auto found = open->key->values.find(name);
+  if (found == open->key->values.end()) found = open->key->values.emplace(name, RegValue{}).first;
+  found->second = RegValue{name, dwType, std::move(data)};
+  return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY hKey) {
+  if (IsPredefined(hKey)) return ERROR_SUCCESS;
+  if (CurrentRuntime().open_keys.erase(reinterpret_cast<std::uintptr_t>(hKey)) == 0)
+    return Fail(ERROR_INVALID_HANDLE);
+  return ERROR_SUCCESS;
+}
