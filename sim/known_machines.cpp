@@ -17,7 +17,6 @@ Machine Make(std::uint32_t major, std::uint32_t minor, std::uint32_t build, int 
   os.csd_version = service_pack ? "Service Pack " + std::to_string(service_pack) : "";
   os.product_type = product_type;
   os.is_64bit = sixty_four_bit;
-  os.native_architecture = sixty_four_bit ? 9 : 0;
   if (major >= 6) {
     machine.environment["windir"] = "C:\\Windows";
     machine.environment["temp"] = "C:\\Users\\ADMINI~1\\AppData\\Local\\Temp";

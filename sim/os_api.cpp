@@ -24,7 +24,7 @@ BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64) {
 
 void WINAPI SimGetNativeSystemInfo(LPSYSTEM_INFO info) {
   std::memset(info, 0, sizeof(*info));
-  info->wProcessorArchitecture = Current().os.native_architecture;
+  info->wProcessorArchitecture = Current().os.NativeArchitecture();
   info->dwPageSize = 4096;
   info->dwNumberOfProcessors = 1;
 }

@@ -19,10 +19,11 @@ struct OsFacts {
   std::uint8_t product_type = 3;  // VER_NT_SERVER
   bool version_call_fails = false;
 
-  bool is_64bit = false;                  // the checker then runs under WOW64
-  std::uint16_t native_architecture = 0;  // PROCESSOR_ARCHITECTURE_*
-  bool wow64_call_fails = false;          // IsWow64Process returns FALSE
-  std::uint32_t product_info = 0;         // what GetProductInfo reports
+  bool is_64bit = false;  // the checker then runs under WOW64
+  // PROCESSOR_ARCHITECTURE_*; unset means x86, or AMD64 on a 64-bit machine.
+  std::optional<std::uint16_t> native_architecture;
+  bool wow64_call_fails = false;   // IsWow64Process returns FALSE
+  std::uint32_t product_info = 0;  // what GetProductInfo reports
 
   // Present or absent kernel32 exports; unset means as the version implies.
   std::optional<bool> has_is_wow64_process;
@@ -31,6 +32,7 @@ struct OsFacts {
 
   // Whether kernel32 of this version exports the named optional entry point.
   bool HasEntryPoint(const std::string& name) const;
+  std::uint16_t NativeArchitecture() const { return native_architecture.value_or(is_64bit ? 9 : 0); }
 };
 
 }  // namespace sim

@@ -30,7 +30,12 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-Machine LoadFromText(const std::string& text, const ProfileContext& context) {
+Machine LoadFromFile(const std::string& path, int depth);
+
+// Applies a profile's tables on top of its base machine (or a fresh one):
+// scalar keys replace the base's, environment variables and libraries are
+// merged by name, and registry files are imported after the base's.
+Machine LoadFromText(const std::string& text, const ProfileContext& context, int depth) {
   toml::table document;
   try {
     document = toml::parse(text, context.origin);
@@ -38,12 +43,19 @@ Machine LoadFromText(const std::string& text, const ProfileContext& context) {
     throw ProfileError(context.origin + ":" + std::to_string(error.source().begin.line) + ": " +
                        std::string(error.description()));
   }
+  Machine machine;
+  if (const toml::node* base = document.get("base")) {
+    const auto* name = base->as_string();
+    if (!name) ProfileFail(context, *base, "\"base\" must be the file name of another profile");
+    if (depth > 8) ProfileFail(context, *base, "\"base\" profiles nest too deeply");
+    machine = LoadFromFile(ResolveProfilePath(context, name->get()), depth + 1);
+  }
   for (const auto& [key, node] : document) {
+    if (key.str() == "base") continue;
     bool known = false;
     for (const Section& section : kSections) known = known || section.name == key.str();
     if (!known) ProfileFail(context, node, "unknown section \"" + std::string(key.str()) + "\"");
   }
-  Machine machine;
   for (const Section& section : kSections) {
     if (const toml::node* node = document.get(section.name))
       section.load(context, RequireTable(context, *node, section.name), machine);
@@ -51,18 +63,20 @@ Machine LoadFromText(const std::string& text, const ProfileContext& context) {
   return machine;
 }
 
-}  // namespace
-
-Machine LoadProfileText(const std::string& text, const std::string& origin) {
-  return LoadFromText(text, ProfileContext{origin, FolderOf(origin)});
-}
-
-Machine LoadProfile(const std::string& path) {
+Machine LoadFromFile(const std::string& path, int depth) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw ProfileError(path + ": cannot be read");
   std::ostringstream text;
   text << file.rdbuf();
-  return LoadFromText(text.str(), ProfileContext{path, FolderOf(path)});
+  return LoadFromText(text.str(), ProfileContext{path, FolderOf(path)}, depth);
 }
+
+}  // namespace
+
+Machine LoadProfileText(const std::string& text, const std::string& origin) {
+  return LoadFromText(text, ProfileContext{origin, FolderOf(origin)}, 0);
+}
+
+Machine LoadProfile(const std::string& path) { return LoadFromFile(path, 0); }
 
 }  // namespace sim

@@ -36,7 +36,6 @@ void LoadOsSection(const ProfileContext& context, const toml::table& table, Mach
   os.product_info =
       static_cast<std::uint32_t>(ReadInteger(context, table, "product_info", os.product_info, 0, u32));
 
-  os.native_architecture = os.is_64bit ? 9 : 0;
   if (const toml::node* node = table.get("native_architecture")) {
     const std::string name = ReadString(context, table, "native_architecture", "");
     if (name == "x86")
@@ -67,7 +66,6 @@ void LoadUserSection(const ProfileContext& context, const toml::table& table, Ma
 }
 
 void LoadEnvironmentSection(const ProfileContext& context, const toml::table& table, Machine& machine) {
-  machine.environment.clear();
   for (const auto& [key, node] : table) {
     const auto* value = node.as_string();
     if (!value)
