@@ -27,7 +27,3 @@ add_executable(kvchecks src/app/main.cpp src/app/version.rc)
 target_link_libraries(kvchecks PRIVATE kvchecks_core advapi32 user32 version setupapi wintrust)
 target_link_options(kvchecks PRIVATE ${KVCHECKS_WIN2000_LINK} -s)
 
-# Test doubles of the family's libraries, built for the Wine runs only.
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/doubles/CMakeLists.txt)
-  add_subdirectory(tests/doubles)
-endif()
