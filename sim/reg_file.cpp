@@ -35,6 +35,8 @@ class RegFileParser {
       std::u16string line = lines[index];
       // A value may continue over several lines, each ending in a backslash.
       while (EndsWithContinuation(line) && index + 1 < lines.size()) {
+        // Blanks after the backslash are tolerated, as regedit does.
+        line = std::u16string(Trim(line));
         line.pop_back();
         line += std::u16string(TrimLeft(lines[++index]));
       }
