@@ -80,7 +80,9 @@ void LoadProcessSection(const ProfileContext& context, const toml::table& table,
 }
 
 void LoadRegistrySection(const ProfileContext& context, const toml::table& table, Machine& machine) {
-  RequireKnownKeys(context, table, {"import", "deny_read"});
+  RequireKnownKeys(context, table, {"import", "deny_read", "quota_exhausted"});
+  machine.registry.quota_exhausted =
+      ReadBool(context, table, "quota_exhausted", machine.registry.quota_exhausted);
   const auto read_list = [&](std::string_view key, auto&& each) {
     const toml::node* node = table.get(key);
     if (!node) return;

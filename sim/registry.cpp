@@ -89,6 +89,7 @@ Registry& Registry::operator=(const Registry& other) {
   if (this == &other) return *this;
   roots_.clear();
   for (const auto& [value, root] : other.roots_) roots_.emplace(value, CloneKey(*root));
+  quota_exhausted = other.quota_exhausted;
   return *this;
 }
 

@@ -64,6 +64,10 @@ class Registry {
   // The root key for a predefined handle value (0x80000002 for HKLM); null when unknown.
   RegKey* Root(std::uintptr_t predefined) const;
 
+  // The registry has reached its size limit (the registry quota of Windows
+  // 2000 to Server 2003): keys still open, but nothing new can be stored.
+  bool quota_exhausted = false;
+
  private:
   std::map<std::uintptr_t, std::unique_ptr<RegKey>> roots_;
 };

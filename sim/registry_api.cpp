@@ -1,4 +1,6 @@
 // The registry functions of the platform, served from the simulated registry.
+// Like the real ones they return their error and leave the thread's last
+// error alone.
 #include <cstring>
 #include <string>
 
@@ -12,6 +14,9 @@ constexpr std::uint32_t kWriteRights =
     KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
 constexpr std::uint32_t kReadRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | READ_CONTROL;
 
+// What the platform answers when the registry quota leaves no room.
+constexpr LSTATUS kQuotaLimit = 613;  // ERROR_REGISTRY_QUOTA_LIMIT
+
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 // Resolves a handle to its key; predefined roots resolve without opening.
@@ -19,8 +24,10 @@ const OpenKey* Resolve(HKEY handle, OpenKey& root_scratch) {
   const auto value = reinterpret_cast<std::uintptr_t>(handle);
   if (RegKey* root = Current().registry.Root(value)) {
     root_scratch.key = root;
-    root_scratch.access = KEY_ALL_ACCESS | KEY_WOW64_64KEY;
     root_scratch.machine_hive = value == 0x80000002u;
+    // A user who is not elevated holds only read rights on the machine hive.
+    root_scratch.access =
+        root_scratch.machine_hive && !Current().user.elevated ? kReadRights : KEY_ALL_ACCESS;
     return &root_scratch;
   }
   auto& open = CurrentRuntime().open_keys;
@@ -35,9 +42,9 @@ bool IsPredefined(HKEY handle) {
 // The parts of a sub-key path as the process sees them: a 32-bit process on
 // a 64-bit machine has its HKLM\SOFTWARE redirected to SOFTWARE\Wow6432Node
 // unless it asks for the 64-bit view.
-std::vector<std::string> ViewParts(HKEY from, const char* sub_key, REGSAM sam) {
+std::vector<std::string> ViewParts(const OpenKey& from, const char* sub_key, REGSAM sam) {
   std::vector<std::string> parts = SplitRegPath(sub_key ? sub_key : "");
-  const bool hklm_root = reinterpret_cast<std::uintptr_t>(from) == 0x80000002u;
+  const bool hklm_root = from.key == Current().registry.Root(0x80000002u);
   if (Current().os.is_64bit && hklm_root && !(sam & KEY_WOW64_64KEY) && !parts.empty() &&
       EqualsNoCase(parts[0], "SOFTWARE") && !(parts.size() > 1 && EqualsNoCase(parts[1], "Wow6432Node")))
     parts.insert(parts.begin() + 1, "Wow6432Node");
@@ -59,11 +66,6 @@ HKEY HandOut(RegKey* key, REGSAM sam, bool machine_hive) {
   return reinterpret_cast<HKEY>(value);
 }
 
-LSTATUS Fail(LSTATUS status) {
-  CurrentRuntime().last_error = static_cast<std::uint32_t>(status);
-  return status;
-}
-
 }  // namespace
 }  // namespace sim
 
@@ -74,13 +76,13 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesire
   *phkResult = nullptr;
   OpenKey scratch;
   const OpenKey* from = Resolve(hKey, scratch);
-  if (!from) return Fail(ERROR_INVALID_HANDLE);
+  if (!from) return ERROR_INVALID_HANDLE;
   RegKey* key = from->key;
-  for (const std::string& part : ViewParts(hKey, lpSubKey, samDesired)) {
+  for (const std::string& part : ViewParts(*from, lpSubKey, samDesired)) {
     key = key->Child(part);
-    if (!key) return Fail(ERROR_FILE_NOT_FOUND);
+    if (!key) return ERROR_FILE_NOT_FOUND;
   }
-  if (LSTATUS denied = CheckAccess(*key, from->machine_hive, samDesired)) return Fail(denied);
+  if (LSTATUS denied = CheckAccess(*key, from->machine_hive, samDesired)) return denied;
   *phkResult = HandOut(key, samDesired, from->machine_hive);
   return ERROR_SUCCESS;
 }
@@ -89,11 +91,11 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD 
                                 LPDWORD lpcbData) {
   OpenKey scratch;
   const OpenKey* open = Resolve(hKey, scratch);
-  if (!open) return Fail(ERROR_INVALID_HANDLE);
-  if (!(open->access & KEY_QUERY_VALUE)) return Fail(ERROR_ACCESS_DENIED);
-  if (lpData && !lpcbData) return Fail(ERROR_INVALID_PARAMETER);
+  if (!open) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
   auto found = open->key->values.find(std::string_view(lpValueName ? lpValueName : ""));
-  if (found == open->key->values.end()) return Fail(ERROR_FILE_NOT_FOUND);
+  if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
   const RegValue& value = found->second;
   // The ANSI call hands string types over converted, and sizes them so.
   std::vector<std::uint8_t> bytes = value.data;
@@ -107,12 +109,11 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD 
   if (lpData) {
     if (*lpcbData < needed) {
       *lpcbData = needed;
-      return Fail(ERROR_MORE_DATA);
+      return ERROR_MORE_DATA;
     }
     if (!bytes.empty()) std::memcpy(lpData, bytes.data(), bytes.size());
     // Like the platform, an unterminated string gets a terminator when it fits.
-    if (IsStringType(value.type) && needed < *lpcbData && (needed == 0 || bytes.back() != 0))
-      lpData[needed] = 0;
+    if (IsStringType(value.type) && needed > 0 && needed < *lpcbData && bytes.back() != 0) lpData[needed] = 0;
   }
   *lpcbData = needed;
   return ERROR_SUCCESS;
@@ -124,20 +125,22 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, 
   *phkResult = nullptr;
   OpenKey scratch;
   const OpenKey* from = Resolve(hKey, scratch);
-  if (!from) return Fail(ERROR_INVALID_HANDLE);
-  if (IsPredefined(hKey) && from->machine_hive && !Current().user.elevated) return Fail(ERROR_ACCESS_DENIED);
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (lpSubKey && lpSubKey[0] == '\\') return ERROR_BAD_PATHNAME;
   RegKey* key = from->key;
   bool created = false;
-  for (const std::string& part : ViewParts(hKey, lpSubKey, samDesired)) {
+  for (const std::string& part : ViewParts(*from, lpSubKey, samDesired)) {
     if (RegKey* child = key->Child(part)) {
       key = child;
       continue;
     }
-    if (!(from->access & KEY_CREATE_SUB_KEY) && !created) return Fail(ERROR_ACCESS_DENIED);
+    // Making a key needs KEY_CREATE_SUB_KEY on the handle; opening one does not.
+    if (!(from->access & KEY_CREATE_SUB_KEY) && !created) return ERROR_ACCESS_DENIED;
+    if (Current().registry.quota_exhausted) return kQuotaLimit;
     key = &key->ChildOrCreate(part);
     created = true;
   }
-  if (LSTATUS denied = CheckAccess(*key, from->machine_hive, samDesired)) return Fail(denied);
+  if (LSTATUS denied = CheckAccess(*key, from->machine_hive, samDesired)) return denied;
   if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   *phkResult = HandOut(key, samDesired, from->machine_hive);
   return ERROR_SUCCESS;
@@ -147,22 +150,24 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType
                               DWORD cbData) {
   OpenKey scratch;
   const OpenKey* open = Resolve(hKey, scratch);
-  if (!open) return Fail(ERROR_INVALID_HANDLE);
-  if (!(open->access & KEY_SET_VALUE) || (open->machine_hive && !Current().user.elevated))
-    return Fail(ERROR_ACCESS_DENIED);
+  if (!open) return ERROR_INVALID_HANDLE;
+  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  if (Current().registry.quota_exhausted) return kQuotaLimit;
   std::vector<std::uint8_t> data(lpData, lpData + (lpData ? cbData : 0));
   // The ANSI call stores string types converted to UTF-16.
   if (IsStringType(dwType)) data = WideBytes(AnsiToWide(std::string(data.begin(), data.end())));
   const std::string name = lpValueName ? lpValueName : "";
   auto found = open->key->values.find(name);
-  if (found == open->key->values.end()) found = open->key->values.emplace(name, RegValue{}).first;
-  found->second = RegValue{name, dwType, std::move(data)};
+  // A value set again keeps the spelling of its name.
+  if (found == open->key->values.end()) found = open->key->values.emplace(name, RegValue{name, 0, {}}).first;
+  found->second.type = dwType;
+  found->second.data = std::move(data);
   return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY hKey) {
   if (IsPredefined(hKey)) return ERROR_SUCCESS;
   if (CurrentRuntime().open_keys.erase(reinterpret_cast<std::uintptr_t>(hKey)) == 0)
-    return Fail(ERROR_INVALID_HANDLE);
+    return ERROR_INVALID_HANDLE;
   return ERROR_SUCCESS;
 }
