@@ -29,10 +29,12 @@ void WINAPI SimGetNativeSystemInfo(LPSYSTEM_INFO info) {
   info->dwNumberOfProcessors = 1;
 }
 
-BOOL WINAPI SimGetProductInfo(DWORD, DWORD, DWORD, DWORD, PDWORD product_type) {
+BOOL WINAPI SimGetProductInfo(DWORD os_major, DWORD, DWORD, DWORD, PDWORD product_type) {
   if (!product_type) return FALSE;
-  *product_type = Current().os.product_info;
-  return Current().os.product_info != PRODUCT_UNDEFINED;
+  // Versions before 6.0 are invalid input; any valid call succeeds, even
+  // when it can only say PRODUCT_UNDEFINED.
+  *product_type = os_major >= 6 ? Current().os.product_info : PRODUCT_UNDEFINED;
+  return os_major >= 6;
 }
 
 // Exports are served through a fixed set of entry points, one per handed-out
