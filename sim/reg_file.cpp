@@ -32,15 +32,17 @@ class RegFileParser {
            "\"Windows Registry Editor Version 5.00\"");
     for (++index; index < lines.size(); ++index) {
       line_number_ = index + 1;
-      std::u16string line = lines[index];
+      line_ = lines[index];
+      continued_at_.clear();
       // A value may continue over several lines, each ending in a backslash.
-      while (EndsWithContinuation(line) && index + 1 < lines.size()) {
+      while (EndsWithContinuation(line_) && index + 1 < lines.size()) {
         // Blanks after the backslash are tolerated, as regedit does.
-        line = std::u16string(Trim(line));
-        line.pop_back();
-        line += std::u16string(TrimLeft(lines[++index]));
+        line_ = std::u16string(Trim(line_));
+        line_.pop_back();
+        continued_at_.push_back(line_.size());
+        line_ += std::u16string(TrimLeft(lines[++index]));
       }
-      ParseLine(TrimLeft(line));
+      ParseLine(TrimLeft(line_));
     }
   }
 
@@ -80,6 +82,13 @@ class RegFileParser {
     throw ProfileError(origin_ + ":" + std::to_string(line) + ": " + message);
   }
   [[noreturn]] void Fail(const std::string& message) const { Fail(line_number_, message); }
+  // Names the physical line of a spot in a value that went on over several lines.
+  [[noreturn]] void FailAt(std::u16string_view spot, const std::string& message) const {
+    const std::size_t offset = static_cast<std::size_t>(spot.data() - line_.data());
+    std::size_t line = line_number_;
+    for (std::size_t start : continued_at_) line += offset >= start ? 1 : 0;
+    Fail(line, message);
+  }
 
   void ParseLine(std::u16string_view line) {
     if (line.empty() || line.front() == u';') return;
@@ -196,7 +205,7 @@ class RegFileParser {
       std::u16string_view item = Trim(rest.substr(0, comma));
       if (item.empty() && comma == std::u16string_view::npos) break;  // a trailing comma
       if (item.size() != 2 || HexDigit(item[0]) < 0 || HexDigit(item[1]) < 0)
-        Fail("value \"" + name + "\" has a byte that is not two hex digits");
+        FailAt(item, "value \"" + name + "\" has a byte that is not two hex digits");
       bytes.push_back(static_cast<std::uint8_t>(HexDigit(item[0]) * 16 + HexDigit(item[1])));
       if (comma == std::u16string_view::npos) break;
       rest = TrimLeft(rest.substr(comma + 1));
@@ -210,7 +219,9 @@ class RegFileParser {
   const std::string& origin_;
   Registry& registry_;
   bool unicode_ = true;
-  std::size_t line_number_ = 1;
+  std::size_t line_number_ = 1;            // where the line being read begins
+  std::u16string line_;                    // that line, continuation lines joined
+  std::vector<std::size_t> continued_at_;  // where in it each continuation line begins
   std::string key_;
   bool key_removed_ = false;
 };
