@@ -6,6 +6,7 @@
 #include "machine.h"
 #include "platform/startup.h"
 #include "profile.h"
+#include "reg_export.h"
 
 int AttachPlatform() {
   try {
@@ -14,6 +15,7 @@ int AttachPlatform() {
     sim::Machine machine = (profile && *profile) ? sim::LoadProfile(profile) : sim::DefaultMachine();
     machine.real_time = true;
     sim::Use(std::move(machine));
+    sim::ExportRegistryAtExitWhenAsked();
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "kvchecks: %s\n", error.what());
