@@ -1,0 +1,1 @@
+"""Realising machine profiles in Wine prefixes."""
