@@ -108,15 +108,27 @@ def run_quietly(command, env, timeout, cwd=None):
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         process = subprocess.Popen(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                                    stdout=out, stderr=err, start_new_session=True)
+        _running.add(process)
         try:
             process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             kill_session(process)
             process.wait()
             raise
+        finally:
+            _running.discard(process)
         out.seek(0)
         err.seek(0)
         return subprocess.CompletedProcess(command, process.returncode, out.read(), err.read())
+
+
+_running = set()  # the commands in flight, in every thread
+
+
+def kill_running():
+    """Ends every command still in flight (the run is being stopped)."""
+    for process in list(_running):
+        kill_session(process)
 
 
 def kill_session(process):

@@ -1,0 +1,193 @@
+"""Tests of the runner's own logic: profile chains, .reg read-back and the
+Windows version recipe. Run: python3 -m unittest tests/scenarios/test_scenario_tools.py"""
+
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import profiles  # noqa: E402
+import regread  # noqa: E402
+from wine import realise_os, realise_process, realise_registry, realise_user  # noqa: E402
+from wine.common import CannotExpress  # noqa: E402
+
+
+def write(folder, name, text):
+    path = os.path.join(folder, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as file:
+        file.write(text)
+    return path
+
+
+class ProfileChain(unittest.TestCase):
+    def test_base_chain_merges_as_the_native_loader_does(self):
+        with tempfile.TemporaryDirectory() as folder:
+            write(folder, "shared/base.toml", '[os]\nmajor = 5\nminor = 2\n[os.entry_points]\n'
+                  'IsWow64Process = false\n[environment]\ntemp = "C:\\\\T"\nwindir = "C:\\\\W"\n'
+                  '[registry]\nimport = ["base.reg"]\n')
+            top = write(folder, "machines/top.toml", 'base = "../shared/base.toml"\n[os]\nminor = 1\n'
+                        '[os.entry_points]\nGetProductInfo = true\n[environment]\ntemp = "D:\\\\T"\n'
+                        '[registry]\nimport = ["sub/top.reg"]\n')
+            merged = profiles.load_profile(top, {"registry": ["import"]})
+        self.assertEqual(merged["os"], {"major": 5, "minor": 1,
+                                        "entry_points": {"IsWow64Process": False, "GetProductInfo": True}})
+        self.assertEqual(merged["environment"], {"temp": "D:\\T", "windir": "C:\\W"})
+        # Each file name is relative to the profile that names it; the base's come first.
+        self.assertEqual(merged["registry"]["import"], [os.path.join(folder, "shared", "base.reg"),
+                                                        os.path.join(folder, "machines", "sub", "top.reg")])
+        self.assertNotIn("base", merged)
+
+    def test_broken_chains_are_reported(self):
+        with tempfile.TemporaryDirectory() as folder:
+            loop = write(folder, "loop.toml", 'base = "loop.toml"\n')
+            missing = write(folder, "missing.toml", 'base = "nowhere.toml"\n')
+            bad = write(folder, "bad.toml", "[os\n")
+            for path, message in ((loop, "nest too deeply"), (missing, "cannot be read"), (bad, "bad.toml")):
+                with self.assertRaises(profiles.ProfileProblem) as raised:
+                    profiles.load_profile(path)
+                self.assertIn(message, str(raised.exception))
+
+
+EXPORT = ("Windows Registry Editor Version 5.00\r\n\r\n"
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvik\\Kelvane]\r\n"
+          "@=\"default\"\r\n"
+          "\"Path\"=\"C:\\\\Program Files\\\\a \\\"b\\\"\"\r\n"
+          "\"Count\"=dword:0000012c\r\n"
+          "\"Expand\"=hex(2):25,00,77,00,69,00,6e,00,64,00,\\\r\n  69,00,72,00,25,00,00,00\r\n"
+          "\"Gone\"=-\r\n\r\n"
+          "[HKEY_CURRENT_USER\\Software\\X]\r\n\"Blob\"=hex:01,02\r\n")
+
+
+class RegistryReadBack(unittest.TestCase):
+    def test_export_values_are_found_by_any_spelling_of_the_key(self):
+        values = regread.parse_export(b"\xff\xfe" + EXPORT.encode("utf-16-le"))
+        key = "HKLM\\software\\NORVIK\\Kelvane"
+        self.assertEqual(regread.lookup_export(values, key, ""), (regread.REG_SZ, "default"))
+        self.assertEqual(regread.lookup_export(values, key, "path"), (regread.REG_SZ, 'C:\\Program Files\\a "b"'))
+        self.assertEqual(regread.lookup_export(values, key, "Count"), (regread.REG_DWORD, 300))
+        self.assertEqual(regread.lookup_export(values, key, "Expand"), (regread.REG_EXPAND_SZ, "%windir%"))
+        self.assertIsNone(regread.lookup_export(values, key, "Gone"))
+        self.assertEqual(regread.lookup_export(values, "HKCU\\Software\\X", "Blob"), (regread.REG_BINARY, b"\1\2"))
+
+    def test_expectations(self):
+        rows = [
+            ("text matches", (regread.REG_SZ, "4.2"), {"data": "4.2"}, None),
+            ("text differs", (regread.REG_SZ, "4.1"), {"data": "4.2"}, "holds '4.1'"),
+            ("number matches a dword", (regread.REG_DWORD, 300), {"data": 300}, None),
+            ("a number is not text", (regread.REG_SZ, "300"), {"data": 300}, "holds '300'"),
+            ("missing", None, {"data": "4.2"}, "missing"),
+            ("absent as expected", None, {"absent": True}, None),
+            ("present though absent expected", (regread.REG_SZ, "x"), {"absent": True}, "present"),
+        ]
+        for name, found, expected, complaint in rows:
+            result = regread.matches(found, expected)
+            if complaint is None:
+                self.assertIsNone(result, name)
+            else:
+                self.assertIn(complaint, result or "", name)
+
+
+class FakeContext:
+    def __init__(self, sixty_four_bit=False, drive_c="/nonexistent"):
+        self.sixty_four_bit = sixty_four_bit
+        self.imported = []
+        self.drive_c = drive_c
+        self.cwd = None
+
+    def reg_import(self, text):
+        self.imported.append(text)
+
+    def windows_to_host(self, path):
+        return os.path.join(self.drive_c, *[p for p in path[2:].split("\\") if p])
+
+
+class WindowsVersionRecipe(unittest.TestCase):
+    def test_registry_recipe_writes_both_views_on_64_bit(self):
+        ctx = FakeContext(sixty_four_bit=True)
+        realise_os.realise({"major": 5, "minor": 2, "build": 3790, "service_pack": "Service Pack 1",
+                            "service_pack_major": 1, "service_pack_minor": 2, "product_type": 2,
+                            "sixty_four_bit": True}, ctx)
+        (text,) = ctx.imported
+        self.assertIn('[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"=-', text)
+        self.assertEqual(text.count('"CurrentVersion"="5.2"'), 2)
+        self.assertIn("Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion]", text)
+        self.assertIn('"CSDVersion"="Service Pack 1"', text)
+        self.assertIn('"CSDVersion"=dword:00000102', text)
+        self.assertIn('"ProductType"="LanmanNT"', text)
+
+    def test_a_profile_without_os_means_server_2003_sp2_on_one_view(self):
+        ctx = FakeContext()
+        realise_os.realise({}, ctx)
+        (text,) = ctx.imported
+        self.assertNotIn("Wow6432Node", text)
+        for line in ('"CurrentVersion"="5.2"', '"CurrentBuildNumber"="3790"', '"CSDVersion"="Service Pack 2"',
+                     '"CSDVersion"=dword:00000200', '"ProductType"="ServerNT"'):
+            self.assertIn(line, text)
+
+    def test_single_user_terminal_services_uses_the_version_setting(self):
+        ctx = FakeContext()
+        realise_os.realise({"major": 6, "minor": 1, "build": 7601, "service_pack": "Service Pack 1",
+                            "service_pack_major": 1, "product_type": 1, "product_info": 0x1C,
+                            "suite_mask": 0x100}, ctx)
+        # Wine 8's table swaps Windows 7 and Server 2008 R2.
+        self.assertEqual(ctx.imported, ['Windows Registry Editor Version 5.00\n\n'
+                                        '[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"="win2008r2"\n'])
+
+    def test_what_wine_cannot_report(self):
+        server2008 = {"major": 6, "minor": 0, "build": 6002, "service_pack": "Service Pack 2",
+                      "service_pack_major": 2, "product_type": 3, "product_info": 7}
+        rows = [
+            ("failing GetVersionExA", {"version_call_fails": True}, "GetVersionExA"),
+            ("failing IsWow64Process", {"wow64_call_fails": True}, "IsWow64Process"),
+            ("Windows 9x platform", {"platform": 1}, "platform"),
+            ("Itanium", {"native_architecture": "ia64", "sixty_four_bit": True}, "ia64"),
+            ("x64 on a 32-bit machine", {"native_architecture": "amd64"}, "amd64"),
+            ("missing entry point", {"entry_points": {"IsWow64Process": False}}, "IsWow64Process"),
+            ("unknown product type", {"product_type": 4}, "product type"),
+            ("other suite mask", {"suite_mask": 0x10}, "suite mask"),
+            ("suite 0x100 without a Version entry", {"suite_mask": 0x100, "service_pack": "Service Pack 1",
+                                                     "service_pack_major": 1}, "Version setting"),
+            ("edition other than Wine's", dict(server2008, product_info=10), "GetProductInfo"),
+            ("GetProductInfo on 5.2 with a value", {"entry_points": {"GetProductInfo": True},
+                                                    "product_info": 10}, "GetProductInfo"),
+        ]
+        for name, facts, reason in rows:
+            with self.assertRaises(CannotExpress, msg=name) as raised:
+                realise_os.realise(facts, FakeContext())
+            self.assertIn(reason, str(raised.exception), name)
+        realise_os.realise(server2008, FakeContext())  # Wine's own edition is fine
+
+
+class OtherSections(unittest.TestCase):
+    def test_refusals(self):
+        with self.assertRaises(CannotExpress):
+            realise_user.realise({"elevated": False}, FakeContext())
+        realise_user.realise({"elevated": True}, FakeContext())
+        with self.assertRaises(CannotExpress):
+            realise_registry.realise({"deny_read": ["HKLM\\SOFTWARE\\X"]}, FakeContext())
+        for folder in ("D:\\setup", "\\\\server\\share", "setup"):
+            with self.assertRaises(CannotExpress, msg=folder):
+                realise_process.realise({"current_directory": folder}, FakeContext())
+
+    def test_current_directory_is_made_in_the_prefix(self):
+        with tempfile.TemporaryDirectory() as drive_c:
+            ctx = FakeContext(drive_c=drive_c)
+            realise_process.realise({"current_directory": "C:\\Media\\Setup"}, ctx)
+            self.assertEqual(ctx.cwd, os.path.join(drive_c, "Media", "Setup"))
+            self.assertTrue(os.path.isdir(ctx.cwd))
+            realise_process.realise({}, ctx)
+            self.assertEqual(ctx.cwd, drive_c)
+
+    def test_ansi_version_5_files_are_imported_as_utf16(self):
+        text = 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\X]\r\n"A"="\xe9"\r\n'
+        converted = realise_registry._as_regedit_writes_it(text.encode("cp1252"))
+        self.assertEqual(converted, b"\xff\xfe" + text.encode("utf-16-le"))
+        self.assertIsNone(realise_registry._as_regedit_writes_it(b"REGEDIT4\r\n"))
+        self.assertIsNone(realise_registry._as_regedit_writes_it(b"\xff\xfe" + text.encode("utf-16-le")))
+
+
+if __name__ == "__main__":
+    unittest.main()
