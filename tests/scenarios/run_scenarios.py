@@ -11,6 +11,7 @@ give the same output there (line ends aside).
 import argparse
 import glob
 import os
+import shlex
 import shutil
 import signal
 import subprocess
@@ -317,8 +318,10 @@ class WineSide:
                 report.wine = run_wine(ctx, report.case)
                 report.differs = compare(report.native, report.wine)
             if self.keep:
-                print(f"      kept: WINEPREFIX={prefix.path}  cd {ctx.cwd}  "
-                      f"(environment of the run: {self.run.folder}/home, TMPDIR {self.run.env['TMPDIR']})")
+                env = dict(self.run.env, WINEPREFIX=prefix.path, **ctx.env)
+                names = ("WINEPREFIX", "TMPDIR", "HOME", "WINEDEBUG", "WINEDLLOVERRIDES", *ctx.env)
+                exports = " ".join(f"{name}={shlex.quote(env[name])}" for name in dict.fromkeys(names))
+                print(f"      kept: export {exports}; cd {shlex.quote(ctx.cwd)}", flush=True)
         finally:
             if self.keep:
                 prefix.stop_server()
