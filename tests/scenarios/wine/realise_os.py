@@ -50,10 +50,8 @@ def _quote(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def wine_product_info(major, product_type):
-    """What Wine's GetProductInfo answers: FALSE before 6.0, else one fixed edition."""
-    if major < 6:
-        return 0
+def wine_product_info(product_type):
+    """What Wine's GetProductInfo answers from 6.0 on: one fixed edition."""
     return 0x1C if product_type == 1 else 0x07  # PRODUCT_ULTIMATE_N, PRODUCT_STANDARD_SERVER
 
 
@@ -76,10 +74,11 @@ def _refuse_what_wine_cannot(os_facts, major):
         raise CannotExpress(f"Wine knows no product type {os_facts['product_type']}")
     if os_facts["service_pack_major"] > 0xFF or os_facts["service_pack_minor"] > 0xFF:
         raise CannotExpress("Wine keeps the service pack numbers in one byte each")
-    entry_points = os_facts.get("entry_points", {})
-    has_product_info = entry_points.get("GetProductInfo", major >= 6)
-    wine_value = wine_product_info(major, os_facts["product_type"])
-    if has_product_info and os_facts["product_info"] != wine_value:
+    # Both answer FALSE for versions before 6.0; from 6.0 on Wine knows one
+    # edition per product type.
+    has_product_info = os_facts.get("entry_points", {}).get("GetProductInfo", major >= 6)
+    wine_value = wine_product_info(os_facts["product_type"])
+    if has_product_info and major >= 6 and os_facts["product_info"] != wine_value:
         raise CannotExpress(f"Wine's GetProductInfo answers {wine_value:#x} here, "
                             f"not {os_facts['product_info']:#x}")
 
