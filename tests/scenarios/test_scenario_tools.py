@@ -10,7 +10,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import profiles  # noqa: E402
 import regread  # noqa: E402
-from wine import realise_environment, realise_os, realise_process, realise_registry, realise_user  # noqa: E402
+from wine import realisers, realise_environment, realise_os, realise_process, realise_registry, realise_user  # noqa: E402
 from wine.common import CannotExpress  # noqa: E402
 
 
@@ -159,6 +159,27 @@ class WindowsVersionRecipe(unittest.TestCase):
         realise_os.realise(server2008, FakeContext())  # Wine's own edition is fine
         # Before 6.0 both answer FALSE, whatever edition the profile names.
         realise_os.realise({"entry_points": {"GetProductInfo": True}, "product_info": 10}, FakeContext())
+
+
+class Realisers(unittest.TestCase):
+    def test_every_module_is_found_and_sections_without_one_are_named(self):
+        modules = realisers.discover()
+        self.assertTrue({"os", "registry", "environment", "user", "process"} <= set(modules))
+        self.assertIsNone(realisers.unexpressed_sections({"os": {}, "registry": {}}, modules))
+        reason = realisers.unexpressed_sections({"os": {}, "zz_devices": {}, "zz_drives": {}}, modules)
+        self.assertEqual(reason, "no Wine realiser for profile section [zz_devices], [zz_drives]")
+
+    def test_sections_run_in_order_and_defaults_apply_without_a_section(self):
+        calls = []
+
+        def module(section, order, always=False):
+            return type("M", (), {"SECTION": section, "ORDER": order, "ALWAYS": always,
+                                  "realise": staticmethod(lambda s, ctx: calls.append((section, s)))})
+
+        modules = {"late": module("late", 90), "first": module("first", 5, always=True),
+                   "absent": module("absent", 50)}
+        realisers.realise_all({"late": {"x": 1}}, modules, FakeContext())
+        self.assertEqual(calls, [("first", {}), ("late", {"x": 1})])
 
 
 class OtherSections(unittest.TestCase):

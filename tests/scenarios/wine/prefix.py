@@ -51,7 +51,10 @@ def copy_prefix(template, target):
             if os.path.islink(source):
                 os.symlink(os.readlink(source), copy)
             elif _shared_with_template(os.path.normpath(os.path.join(relative_folder, name))):
-                os.link(source, copy)
+                try:
+                    os.link(source, copy)
+                except OSError:  # a file system without hard links
+                    shutil.copy2(source, copy)
             else:
                 shutil.copy2(source, copy)
 
@@ -94,9 +97,15 @@ class WineRun:
     def __init__(self, parent=None):
         self.folder = tempfile.mkdtemp(prefix="kvchecks-wine-", dir=parent)
         home = os.path.join(self.folder, "home")
-        sockets = os.path.join(self.folder, "t")
         os.makedirs(home)
-        os.makedirs(sockets)
+        # The server's socket ends up some 50 characters below TMPDIR, and a
+        # socket path may not be longer than 107.
+        if len(self.folder) < 50:
+            sockets = os.path.join(self.folder, "t")
+            os.makedirs(sockets)
+            self.socket_folder = None
+        else:
+            sockets = self.socket_folder = tempfile.mkdtemp(prefix="kvw-", dir="/tmp")
         self.env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": home,
@@ -186,3 +195,5 @@ class WineRun:
             self.prefixes.clear()
         finally:
             shutil.rmtree(self.folder, ignore_errors=True)
+            if self.socket_folder:
+                shutil.rmtree(self.socket_folder, ignore_errors=True)

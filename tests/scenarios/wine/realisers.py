@@ -13,7 +13,6 @@ import os
 import sys
 
 from . import common
-from .common import CannotExpress
 
 # Realisers may import the shared module either way and get the same classes.
 sys.modules.setdefault("common", common)
@@ -39,12 +38,6 @@ def unexpressed_sections(profile, modules):
     if not missing:
         return None
     return "no Wine realiser for profile section " + ", ".join(f"[{name}]" for name in missing)
-
-
-def check_expressible(profile, modules):
-    reason = unexpressed_sections(profile, modules)
-    if reason:
-        raise CannotExpress(reason)
 
 
 def realise_all(profile, modules, ctx):
