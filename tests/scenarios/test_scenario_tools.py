@@ -9,6 +9,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import profiles  # noqa: E402
+import run_scenarios  # noqa: E402
 import regread  # noqa: E402
 from wine import realisers, realise_environment, realise_os, realise_process, realise_registry, realise_user  # noqa: E402
 from wine.common import CannotExpress  # noqa: E402
@@ -159,6 +160,26 @@ class WindowsVersionRecipe(unittest.TestCase):
         realise_os.realise(server2008, FakeContext())  # Wine's own edition is fine
         # Before 6.0 both answer FALSE, whatever edition the profile names.
         realise_os.realise({"entry_points": {"GetProductInfo": True}, "product_info": 10}, FakeContext())
+
+
+class Comparison(unittest.TestCase):
+    def test_native_and_wine_agree_only_on_the_same_lines_and_exit_code(self):
+        native = run_scenarios.Outcome(b"Status=1\nDescriptionID=x\n", 0)
+        rows = [
+            ("same lines, Windows line ends", b"Status=1\r\nDescriptionID=x\r\n", 0, None),
+            ("another status", b"Status=0\r\nDescriptionID=x\r\n", 0, "Wine b'Status=0"),
+            ("another exit code", b"Status=1\r\nDescriptionID=x\r\n", 255, "exit code"),
+        ]
+        for name, stdout, exit_code, difference in rows:
+            result = run_scenarios.compare(native, run_scenarios.Outcome(stdout, exit_code))
+            if difference is None:
+                self.assertIsNone(result, name)
+            else:
+                self.assertIn(difference, result or "", name)
+
+    def test_usage_exit_code_minus_one_is_255_as_a_process_status(self):
+        self.assertEqual(run_scenarios.expected_exit(-1), 255)
+        self.assertEqual(run_scenarios.expected_exit(2), 2)
 
 
 class Realisers(unittest.TestCase):
