@@ -308,14 +308,18 @@ class WineSide:
                 realisers.realise_all(profile, self.modules, ctx)
             except CannotExpress as error:
                 return self.skip(active, str(error))
-            except (RuntimeError, OSError, subprocess.TimeoutExpired) as error:
-                return self.fail(active, f"realising the profile failed: {error}")
+            except Exception as error:  # a faulty realiser fails its scenario, not the run
+                return self.fail(active, f"realising the profile failed: {type(error).__name__}: {error}")
             ready = time.monotonic()
             print(f"      wine prefix {scenario.stem} ({'64' if sixty_four_bit else '32'}-bit): "
                   f"copy {copied - started:.2f} s, server and realisation {ready - copied:.2f} s",
                   flush=True)
             for report in active:
-                report.wine = run_wine(ctx, report.case)
+                try:
+                    report.wine = run_wine(ctx, report.case)
+                except (OSError, RuntimeError, subprocess.TimeoutExpired) as error:
+                    report.wine = Outcome(problems=[f"{type(error).__name__}: {error}"])
+                    continue
                 report.differs = compare(report.native, report.wine)
             if self.keep:
                 env = dict(self.run.env, WINEPREFIX=prefix.path, **ctx.env)
