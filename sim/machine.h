@@ -7,6 +7,8 @@
 #include <string>
 
 #include "codepage.h"
+#include "file_runtime.h"
+#include "files.h"
 #include "libraries.h"
 #include "os_facts.h"
 #include "registry.h"
@@ -25,6 +27,7 @@ struct Machine {
   std::map<std::string, std::string, NoCaseLess> environment;
   std::string current_directory = "C:\\";
   std::map<std::string, Library, NoCaseLess> libraries;  // by file name
+  FileSystem files;  // drives, folders, files and the programs CreateProcessA starts
   // Whether Sleep really waits; tests run on a simulated clock only.
   bool real_time = false;
 };
@@ -36,6 +39,7 @@ struct Runtime {
   std::uintptr_t next_handle = 0x1000;  // handle values the calls hand out
   std::map<std::uintptr_t, OpenKey> open_keys;
   LibraryRuntime libraries;
+  FileRuntime files;  // open files, search and process handles, trust requests
 };
 
 // Installs a machine as the one the platform calls see, with a fresh runtime.

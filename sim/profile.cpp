@@ -23,6 +23,7 @@ constexpr Section kSections[] = {
     {"process", LoadProcessSection},
     {"registry", LoadRegistrySection},
     {"libraries", LoadLibrariesSection},
+    {"files", LoadFilesSection},
 };
 
 std::string FolderOf(const std::string& path) {

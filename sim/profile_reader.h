@@ -40,5 +40,6 @@ void LoadEnvironmentSection(const ProfileContext& context, const toml::table& ta
 void LoadProcessSection(const ProfileContext& context, const toml::table& table, Machine& machine);
 void LoadRegistrySection(const ProfileContext& context, const toml::table& table, Machine& machine);
 void LoadLibrariesSection(const ProfileContext& context, const toml::table& table, Machine& machine);
+void LoadFilesSection(const ProfileContext& context, const toml::table& table, Machine& machine);
 
 }  // namespace sim

@@ -1,0 +1,31 @@
+// CloseHandle: asks each area's closer in turn.
+#include <vector>
+
+#include "handle_closers.h"
+#include "machine.h"
+#include "platform/platform.h"
+
+namespace sim {
+namespace {
+
+std::vector<HandleCloser>& Closers() {
+  static std::vector<HandleCloser> closers;
+  return closers;
+}
+
+}  // namespace
+
+bool RegisterHandleCloser(HandleCloser closer) {
+  Closers().push_back(closer);
+  return true;
+}
+
+}  // namespace sim
+
+BOOL WINAPI CloseHandle(HANDLE hObject) {
+  const auto value = reinterpret_cast<std::uintptr_t>(hObject);
+  for (sim::HandleCloser closer : sim::Closers())
+    if (closer(value)) return TRUE;
+  sim::CurrentRuntime().last_error = ERROR_INVALID_HANDLE;
+  return FALSE;
+}
