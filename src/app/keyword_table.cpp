@@ -1,7 +1,12 @@
 #include "app/keyword_table.h"
 
+#include "checks/package/installer.h"
+#include "checks/package/media_folder.h"
+#include "checks/package/signature.h"
+#include "checks/package/version_check.h"
 #include "platform/platform.h"
 #include "probes/os_facts.h"
+#include "probes/registry.h"
 #include "probes/text_rules.h"
 
 namespace {
@@ -20,8 +25,8 @@ const KeywordRow kKeywordTable[] = {
     {"ADMINCHECK",                NotBuiltYet},
     {"KROSCHECK",                 [](Run& r) { r.KeepStatusWhen(!MeetsOsLevel(true)); }},
     {"OLDKVCHECK",                NotBuiltYet},
-    {"VERSIONCHECK",              NotBuiltYet},
-    {"SIGNCHECK",                 NotBuiltYet},
+    {"VERSIONCHECK",              [](Run& r) { ComparePackageVersion(r.argv[2], r.argc, r.argv, r.reported, r.description); }},
+    {"SIGNCHECK",                 [](Run& r) { r.KeepStatusWhen(!VerifyPackageSignature(r.arg)); }},
     {"W2KDRIVERPOLICYCHECK",      NotBuiltYet},
     {"OLDQRWITHKVI",              NotBuiltYet},
     {"SQLDEFAULTCHECK",           NotBuiltYet},
@@ -35,11 +40,11 @@ const KeywordRow kKeywordTable[] = {
     {"RACMNINSTALLED",            NotBuiltYet},
     {"ISNOTEM64T",                [](Run& r) { r.KeepStatusWhen(IsRunningUnderWow64()); }},
     {"ISITANIUM",                 NotBuiltYet},
-    {"KRCDFOLDERCHECK",           NotBuiltYet},
+    {"KRCDFOLDERCHECK",           [](Run& r) { r.KeepStatusWhen(!IsExpectedMediaFolder(kMediaFolder)); }},
     {"QRMNCHECK",                 NotBuiltYet},
     {"QRMSCHECK",                 NotBuiltYet},
-    {"MSIINPROGRESSCHECK",        NotBuiltYet},
-    {"MSICHECK",                  NotBuiltYet},
+    {"MSIINPROGRESSCHECK",        [](Run& r) { r.KeepStatusWhen(KeyExists(HKEY_LOCAL_MACHINE, kInstallerBusyKey)); }},
+    {"MSICHECK",                  [](Run& r) { r.KeepStatusWhen(!IsInstallerVersionSufficient()); }},
     {"R2HWMGMTINSTALLEDCHECK",    NotBuiltYet},
     {"INTELDRIVERINSTALLEDCHECK", NotBuiltYet},
     {"R2NOHWMGMTINSTALLEDCHECK",  NotBuiltYet},

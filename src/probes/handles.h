@@ -55,6 +55,10 @@ struct DevInfoTraits {
   static HDEVINFO Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HDEVINFO set) { SetupDiDestroyDeviceInfoList(set); }
 };
+struct TextFileTraits {
+  static crt::File* Invalid() { return nullptr; }
+  static void Close(crt::File* file) { crt::fclose(file); }
+};
 struct SidTraits {
   static PSID Invalid() { return nullptr; }
   static void Close(PSID sid) { FreeSid(sid); }
@@ -66,6 +70,7 @@ using UniqueLibrary = UniqueHandleOf<HMODULE, LibraryTraits>;
 using UniqueFindHandle = UniqueHandleOf<HANDLE, FindHandleTraits>;
 using UniqueDevInfo = UniqueHandleOf<HDEVINFO, DevInfoTraits>;
 using UniqueSid = UniqueHandleOf<PSID, SidTraits>;
+using UniqueTextFile = UniqueHandleOf<crt::File*, TextFileTraits>;
 
 // Opens root\path with the given access; empty when the key cannot be opened.
 inline UniqueRegKey OpenRegKey(HKEY root, const char* path, REGSAM access) {
