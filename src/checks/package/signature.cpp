@@ -21,6 +21,11 @@ const Package kPackages[] = {
     {"KESTRELDRIVER", "..\\Driver\\SAS 7K Adapter Driver.msi"},
 };
 
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(offsetof(WINTRUST_DATA, dwProvFlags) + sizeof(DWORD) == 44, "the 32-bit trust request layout");
+static_assert(sizeof(WINTRUST_FILE_INFO) == 16, "the 32-bit file information layout");
+#endif
+
 // The package path in UTF-16, as the trust service takes it.
 std::vector<WCHAR> WidePath(const std::string& path) {
   const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
