@@ -121,7 +121,10 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
     text << file.rdbuf();
     bytes = text.str();
   }
-  SimFile& file = fs.AddFile(path, bytes);
+  // A later entry for the same path replaces the file as a whole.
+  SimFile& file = fs.AddFile(path);
+  file = SimFile();
+  file.content = std::move(bytes);
   if (const toml::node* version = entry.get("version"))
     file.version = ParseVersion(context, *version, ReadString(context, entry, "version", ""));
   if (const toml::node* signature = entry.get("signature"))
