@@ -1,4 +1,5 @@
-// CloseHandle: asks each area's closer in turn.
+// kernel32's CloseHandle for the kernel objects the simulated calls hand out:
+// each area that hands some out registers how it closes its own.
 #include <vector>
 
 #include "handle_closers.h"
