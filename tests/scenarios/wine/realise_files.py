@@ -20,7 +20,7 @@ import struct
 import subprocess
 import tempfile
 
-from common import CannotExpress
+from common import CannotExpress, host_to_windows
 
 SECTION = "files"
 
@@ -49,25 +49,20 @@ def reg_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-# Paths --------------------------------------------------------------------
+# Paths and files ---------------------------------------------------------
 
 def host_path(ctx, windows_path):
-    """The host path of a full Windows path in the prefix, reusing existing
+    """The host path of a full Windows path in the prefix, following existing
     folders whatever their letter case (Wine matches names without case)."""
     if len(windows_path) < 3 or windows_path[1] != ":" or windows_path[2] != "\\":
         raise CannotExpress(f'"{windows_path}" is not a full Windows path')
-    path = os.path.join(ctx.prefix, "dosdevices", windows_path[0].lower() + ":")
-    if not os.path.exists(path):
-        raise CannotExpress(f"drive {windows_path[0].upper()}: is not part of the machine")
-    for part in [p for p in windows_path[3:].split("\\") if p and p != "."]:
-        if part == "..":
-            path = os.path.dirname(path)
-            continue
-        existing = None
-        if os.path.isdir(path):
-            existing = next((n for n in os.listdir(path) if n.lower() == part.lower()), None)
-        path = os.path.join(path, existing or part)
-    return path
+    return ctx.windows_to_host(windows_path)
+
+
+def place(ctx, target, data):
+    # The prefix shares system files with its template through hard links:
+    # replace a file, never write through it.
+    ctx.place_file(target, data)
 
 
 # Drives -------------------------------------------------------------------
@@ -213,9 +208,9 @@ def add_to_store(ctx, store, der):
         '"Blob"=hex:' + ",".join(f"{b:02x}" for b in blob), ""])
     ctx.reg_import(text)
     reg_file = os.path.join(ctx.tmp, f"store-{store}-{thumbprint}.reg")
-    with open(reg_file, "w", newline="") as out:
-        out.write(text)
-    ctx.wine(["reg", "import", reg_file, "/reg:32"])
+    with open(reg_file, "wb") as out:
+        out.write(b"\xff\xfe" + text.encode("utf-16-le"))
+    ctx.wine(["reg", "import", host_to_windows(reg_file), "/reg:32"])
 
 
 def package(signature, ctx):
@@ -280,14 +275,15 @@ def realise_file(entry, ctx, native_overrides):
         if "version" in entry and "signature" in entry:
             raise CannotExpress(f"{path}: a version resource and a signature verdict at once")
         if "version" in entry:
-            shutil.copyfile(version_program(entry["version"]), target)
+            with open(version_program(entry["version"]), "rb") as program:
+                place(ctx, target, program.read())
             # Wine would serve its builtin program of the same name instead.
             native_overrides.add(path.rsplit("\\", 1)[-1].lower())
         else:
-            shutil.copyfile(package(entry["signature"], ctx), target)
+            with open(package(entry["signature"], ctx), "rb") as built:
+                place(ctx, target, built.read())
         return
-    with open(target, "wb") as out:
-        out.write(file_bytes(entry, ctx))
+    place(ctx, target, file_bytes(entry, ctx))
 
 
 # Programs ----------------------------------------------------------------
