@@ -20,9 +20,11 @@ import struct
 import subprocess
 import tempfile
 
-from common import CannotExpress, host_to_windows
+from .common import CannotExpress, host_to_windows
 
 SECTION = "files"
+# After the registry (20); before [process] (50), whose folder may lie on a drive made here.
+ORDER = 40
 
 WINE_DRIVE_TYPES = {"fixed": "hd", "cdrom": "cdrom", "remote": "network", "removable": "floppy",
                     "ramdisk": "ramdisk"}

@@ -14,8 +14,6 @@ def realise(section, ctx):
     if len(directory) < 2 or directory[1] != ":":
         raise CannotExpress(f"the checker can be started only in a folder with a drive letter, "
                             f"not {directory!r}")
-    if directory[0].lower() != "c":
-        raise CannotExpress(f"the prefix has only drive C: to start the checker on, not {directory[:2]}")
     host = ctx.windows_to_host(directory)
     os.makedirs(host, exist_ok=True)
     ctx.cwd = host
