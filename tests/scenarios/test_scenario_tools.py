@@ -11,7 +11,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import profiles  # noqa: E402
 import run_scenarios  # noqa: E402
 import regread  # noqa: E402
-from wine import realisers, realise_environment, realise_os, realise_process, realise_registry, realise_user  # noqa: E402
+from wine import realisers, realise_environment, realise_files, realise_os, realise_process, realise_registry, realise_user  # noqa: E402
+from wine.common import Context  # noqa: E402
 from wine.common import CannotExpress  # noqa: E402
 
 
@@ -96,13 +97,19 @@ class FakeContext:
         self.sixty_four_bit = sixty_four_bit
         self.imported = []
         self.drive_c = drive_c
+        self.drives = {}
         self.cwd = None
 
     def reg_import(self, text):
         self.imported.append(text)
 
     def windows_to_host(self, path):
-        return os.path.join(self.drive_c, *[p for p in path[2:].split("\\") if p])
+        # Like the real mapping: only drives the prefix has, here C: and those in `drives`.
+        drive = path[0].lower()
+        if drive != "c" and drive not in self.drives:
+            raise CannotExpress(f"the prefix has no drive {drive.upper()}:")
+        root = self.drive_c if drive == "c" else self.drives[drive]
+        return os.path.join(root, *[p for p in path[2:].split("\\") if p])
 
 
 class WindowsVersionRecipe(unittest.TestCase):
@@ -223,6 +230,13 @@ class OtherSections(unittest.TestCase):
             realise_process.realise({}, ctx)
             self.assertEqual(ctx.cwd, drive_c)
 
+    def test_current_directory_may_lie_on_another_drive_of_the_prefix(self):
+        with tempfile.TemporaryDirectory() as drive_d:
+            ctx = FakeContext()
+            ctx.drives["d"] = drive_d
+            realise_process.realise({"current_directory": "D:\\windows\\rodadazadezad"}, ctx)
+            self.assertEqual(ctx.cwd, os.path.join(drive_d, "windows", "rodadazadezad"))
+
     def test_environment_goes_to_the_user_environment_and_temp_is_made(self):
         with tempfile.TemporaryDirectory() as drive_c:
             ctx = FakeContext(drive_c=drive_c)
@@ -239,6 +253,61 @@ class OtherSections(unittest.TestCase):
         self.assertEqual(converted, b"\xff\xfe" + text.encode("utf-16-le"))
         self.assertIsNone(realise_registry._as_regedit_writes_it(b"REGEDIT4\r\n"))
         self.assertIsNone(realise_registry._as_regedit_writes_it(b"\xff\xfe" + text.encode("utf-16-le")))
+
+
+class FilesSection(unittest.TestCase):
+    """[files] in a prefix-shaped folder: drives, text files, refusals."""
+
+    def context(self, root):
+        ctx = FakeContext(drive_c=os.path.join(root, "drive_c"))
+        ctx.prefix = root
+        ctx.tmp = root
+        ctx.profile_dir = root
+        ctx.restarts = 0
+        ctx.restart_server = lambda: setattr(ctx, "restarts", ctx.restarts + 1)
+        ctx.windows_to_host = lambda path: Context.windows_to_host(ctx, path)
+        ctx.place_file = lambda host, data: Context.place_file(ctx, host, data)
+        os.makedirs(os.path.join(root, "dosdevices"))
+        os.makedirs(ctx.drive_c)
+        os.symlink(ctx.drive_c, os.path.join(root, "dosdevices", "c:"))
+        return ctx
+
+    def test_a_cd_drive_and_text_files_in_the_code_page(self):
+        with tempfile.TemporaryDirectory() as root:
+            ctx = self.context(root)
+            realise_files.realise({
+                "drives": {"D": "cdrom"},
+                "folders": ["D:\\empty"],
+                "file": [{"path": "D:\\kit\\hwlist.ini", "content": "Caf\u00e9=1\r\nProductVersion=4.2\u001a"},
+                         {"path": "C:\\Wide\\hwlist.ini", "content": "P=1\n", "encoding": "utf-16le"}],
+            }, ctx)
+            self.assertEqual(os.path.realpath(os.path.join(root, "dosdevices", "d:")),
+                             os.path.realpath(os.path.join(root, "drive_d")))
+            self.assertIn('"d:"="cdrom"', ctx.imported[0])
+            self.assertEqual(ctx.restarts, 1)
+            self.assertTrue(os.path.isdir(os.path.join(root, "drive_d", "empty")))
+            with open(os.path.join(root, "drive_d", "kit", "hwlist.ini"), "rb") as file:
+                self.assertEqual(file.read(), b"Caf\xe9=1\r\nProductVersion=4.2\x1a")
+            with open(os.path.join(ctx.drive_c, "Wide", "hwlist.ini"), "rb") as file:
+                self.assertEqual(file.read(), b"\xff\xfeP\x00=\x001\x00\n\x00")
+
+    def test_what_wine_cannot_express(self):
+        refusals = [
+            {"file": [{"path": "C:\\a.msi", "signature": "bad_digest"}]},
+            {"file": [{"path": "C:\\a.msi", "signature": "not_trusted"}]},
+            {"file": [{"path": "C:\\a.exe", "version": "1.2.3"}]},
+            {"file": [{"path": "C:\\a.exe", "version": "1.2.3.4", "content": "x"}]},
+            {"file": [{"path": "E:\\a.txt", "content": "x"}]},
+            {"programs": {"fileversion_x64": {"exit_code": 1}}},
+            {"programs": {"fileversion_x64": {"writes_output": False}}},
+            {"programs": {"fileversion_x64": {"present": False}}},
+            {"programs": {"tool": {"exit_code_query_fails": True}}},
+            {"drives": {"C": "none"}},
+        ]
+        for section in refusals:
+            with tempfile.TemporaryDirectory() as root, self.subTest(section=section):
+                with self.assertRaises(CannotExpress):
+                    realise_files.realise(section, self.context(root))
 
 
 if __name__ == "__main__":
