@@ -130,6 +130,23 @@ TEST(ComparePackageVersion, RecordsThePackageVersionUnderTheSelectorsName) {
   }
 }
 
+TEST(ComparePackageVersion, ReadsAndRecordsInThe32BitViewOn64BitWindows) {
+  sim::Machine machine = sim::Server2003(2, true);
+  machine.current_directory = "D:\\kit";
+  machine.files.AddFile("D:\\kit\\hwlist.ini", "ProductVersion=4.2\n");
+  machine.registry.SetString(
+      "HKLM\\SOFTWARE\\Wow6432Node\\Norvik Computer Corporation\\Kelvane\\Applications\\ZR4000", "Version",
+      "4.1");
+  machine.registry.SetString(std::string(kApplications) + "ZR4000", "Version", "4.2");  // the 64-bit view
+  sim::ScopedMachine scoped(machine);
+  const Outcome outcome = RunVersionCheck("XX");
+  EXPECT_EQ(outcome.description, "MINOR");
+  EXPECT_NE(sim::Current().registry.GetValue(
+                "HKLM\\SOFTWARE\\Wow6432Node\\Norvik Computer Corporation\\Kelvane\\PreReqChecks", "XX"),
+            nullptr);
+  EXPECT_EQ(sim::Current().registry.Find(kPreReqChecks), nullptr);
+}
+
 TEST(ComparePackageVersion, ANonElevatedUserSkipsTheRecordOnly) {
   sim::Machine machine = PackageMachine("4.2");
   machine.registry.SetString(std::string(kApplications) + "ZR4000", "Version", "4.1");
