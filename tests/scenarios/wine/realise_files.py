@@ -252,7 +252,12 @@ def package(signature, ctx):
 
 def file_bytes(entry, ctx):
     if "source" in entry:
-        with open(os.path.join(ctx.profile_dir, entry["source"]), "rb") as source:
+        # Names inside [[files.file]] are not rebased along a base chain: they
+        # are taken from the folder of the scenario's own profile.
+        path = os.path.join(ctx.profile_dir, entry["source"])
+        if not os.path.isfile(path):
+            raise CannotExpress(f'{entry["source"]} is not beside the scenario\'s profile')
+        with open(path, "rb") as source:
             return source.read()
     text = entry.get("content", "")
     encoding = entry.get("encoding", "ansi")
