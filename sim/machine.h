@@ -12,6 +12,7 @@
 #include "libraries.h"
 #include "os_facts.h"
 #include "registry.h"
+#include "system_facts.h"
 
 namespace sim {
 
@@ -27,7 +28,8 @@ struct Machine {
   std::map<std::string, std::string, NoCaseLess> environment;
   std::string current_directory = "C:\\";
   std::map<std::string, Library, NoCaseLess> libraries;  // by file name
-  FileSystem files;  // drives, folders, files and the programs CreateProcessA starts
+  FileSystem files;    // drives, folders, files and the programs CreateProcessA starts
+  SystemFacts system;  // token, session and devices
   // Whether Sleep really waits; tests run on a simulated clock only.
   bool real_time = false;
 };
@@ -40,6 +42,7 @@ struct Runtime {
   std::map<std::uintptr_t, OpenKey> open_keys;
   LibraryRuntime libraries;
   FileRuntime files;  // open files, search and process handles, trust requests
+  SystemRuntime system;
 };
 
 // Installs a machine as the one the platform calls see, with a fresh runtime.

@@ -126,10 +126,19 @@ BOOL WINAPI VerifyVersionInfoA(LPOSVERSIONINFOEXA info, DWORD type_mask, DWORDLO
     return FALSE;
   }
   if (type_mask & VER_SUITENAME) {
+    // VER_AND: every suite asked for is present; VER_OR: at least one is (or
+    // none was asked for). The suite name takes no other condition.
     const unsigned condition = static_cast<unsigned>((condition_mask >> (6 * 3)) & 7);
-    const bool all = (os.suite_mask & info->wSuiteMask) == info->wSuiteMask;
-    const bool any = (os.suite_mask & info->wSuiteMask) != 0 || info->wSuiteMask == 0;
-    if (!(condition == VER_OR ? any : all)) {
+    bool holds = false;
+    if (condition == VER_AND) {
+      holds = (os.suite_mask & info->wSuiteMask) == info->wSuiteMask;
+    } else if (condition == VER_OR) {
+      holds = (os.suite_mask & info->wSuiteMask) != 0 || info->wSuiteMask == 0;
+    } else {
+      CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
+      return FALSE;
+    }
+    if (!holds) {
       CurrentRuntime().last_error = ERROR_OLD_WIN_VERSION;
       return FALSE;
     }

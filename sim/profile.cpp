@@ -24,6 +24,9 @@ constexpr Section kSections[] = {
     {"registry", LoadRegistrySection},
     {"libraries", LoadLibrariesSection},
     {"files", LoadFilesSection},
+    {"token", LoadTokenSection},
+    {"session", LoadSessionSection},
+    {"devices", LoadDevicesSection},
 };
 
 std::string FolderOf(const std::string& path) {

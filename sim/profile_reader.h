@@ -41,5 +41,8 @@ void LoadProcessSection(const ProfileContext& context, const toml::table& table,
 void LoadRegistrySection(const ProfileContext& context, const toml::table& table, Machine& machine);
 void LoadLibrariesSection(const ProfileContext& context, const toml::table& table, Machine& machine);
 void LoadFilesSection(const ProfileContext& context, const toml::table& table, Machine& machine);
+void LoadTokenSection(const ProfileContext& context, const toml::table& table, Machine& machine);
+void LoadSessionSection(const ProfileContext& context, const toml::table& table, Machine& machine);
+void LoadDevicesSection(const ProfileContext& context, const toml::table& table, Machine& machine);
 
 }  // namespace sim
