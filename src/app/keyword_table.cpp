@@ -4,6 +4,9 @@
 #include "checks/package/media_folder.h"
 #include "checks/package/signature.h"
 #include "checks/package/version_check.h"
+#include "checks/system/hwmgmt.h"
+#include "checks/system/platform.h"
+#include "checks/system/privilege.h"
 #include "platform/platform.h"
 #include "probes/os_facts.h"
 #include "probes/registry.h"
@@ -22,12 +25,12 @@ void SleepForStatus(Run& run) {
 
 // clang-format off
 const KeywordRow kKeywordTable[] = {
-    {"ADMINCHECK",                NotBuiltYet},
+    {"ADMINCHECK",                [](Run& r) { r.KeepStatusWhen(!IsAdministratorsMember()); }},
     {"KROSCHECK",                 [](Run& r) { r.KeepStatusWhen(!MeetsOsLevel(true)); }},
     {"OLDKVCHECK",                NotBuiltYet},
     {"VERSIONCHECK",              [](Run& r) { ComparePackageVersion(r.argv[2], r.argc, r.argv, r.reported, r.description); }},
     {"SIGNCHECK",                 [](Run& r) { r.KeepStatusWhen(!VerifyPackageSignature(r.arg)); }},
-    {"W2KDRIVERPOLICYCHECK",      NotBuiltYet},
+    {"W2KDRIVERPOLICYCHECK",      [](Run& r) { r.KeepStatusWhen(!IsNonDriverSigningSilent()); }},
     {"OLDQRWITHKVI",              NotBuiltYet},
     {"SQLDEFAULTCHECK",           NotBuiltYet},
     {"SQLVERSIONCHECK",           NotBuiltYet},
@@ -36,22 +39,22 @@ const KeywordRow kKeywordTable[] = {
     {"MSDEWORKINGCHECK",          NotBuiltYet},
     {"MSDEINSTALLEDCHECK",        NotBuiltYet},
     {"KVNMCHECK",                 NotBuiltYet},
-    {"TSMODECHECK",               NotBuiltYet},
+    {"TSMODECHECK",               [](Run& r) { r.KeepStatusWhen(CheckTerminalServerMode() == 218); }},
     {"RACMNINSTALLED",            NotBuiltYet},
     {"ISNOTEM64T",                [](Run& r) { r.KeepStatusWhen(IsRunningUnderWow64()); }},
-    {"ISITANIUM",                 NotBuiltYet},
+    {"ISITANIUM",                 [](Run& r) { r.KeepStatusWhen(IsItaniumSystem()); }},
     {"KRCDFOLDERCHECK",           [](Run& r) { r.KeepStatusWhen(!IsExpectedMediaFolder(kMediaFolder)); }},
     {"QRMNCHECK",                 NotBuiltYet},
     {"QRMSCHECK",                 NotBuiltYet},
     {"MSIINPROGRESSCHECK",        [](Run& r) { r.KeepStatusWhen(KeyExists(HKEY_LOCAL_MACHINE, kInstallerBusyKey)); }},
     {"MSICHECK",                  [](Run& r) { r.KeepStatusWhen(!IsInstallerVersionSufficient()); }},
-    {"R2HWMGMTINSTALLEDCHECK",    NotBuiltYet},
-    {"INTELDRIVERINSTALLEDCHECK", NotBuiltYet},
-    {"R2NOHWMGMTINSTALLEDCHECK",  NotBuiltYet},
+    {"R2HWMGMTINSTALLEDCHECK",    [](Run& r) { r.KeepStatusWhen(CheckHwMgmtInstalled()); }},
+    {"INTELDRIVERINSTALLEDCHECK", [](Run& r) { r.KeepStatusWhen(HasDeviceWithHardwareId("*imbdrv")); }},
+    {"R2NOHWMGMTINSTALLEDCHECK",  [](Run& r) { r.KeepStatusWhen(CheckHwMgmtMissing()); }},
     {"STORPORTSP1",               NotBuiltYet},
     {"STORPORT",                  NotBuiltYet},
-    {"2008_CORE",                 NotBuiltYet},
-    {"W2K8R2OSCHECK",             NotBuiltYet},
+    {"2008_CORE",                 [](Run& r) { r.KeepStatusWhen(IsServerCoreEdition()); }},
+    {"W2K8R2OSCHECK",             [](Run& r) { r.KeepStatusWhen(IsServer2008R2()); }},
     {"NULL",                      [](Run& r) { r.KeepStatusWhen(true); }},
     {"SLEEP",                     SleepForStatus},
 };

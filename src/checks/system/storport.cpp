@@ -1,0 +1,55 @@
+#include "checks/system/storport.h"
+
+#include "probes/os_facts.h"
+#include "probes/text_rules.h"
+
+namespace {
+
+// The parts of a dotted version text: maximal runs of characters other than
+// '.', so leading dots and runs of dots separate nothing. Once the parts are
+// used up, each further request gives the empty part and marks the text exhausted.
+class VersionParts {
+ public:
+  explicit VersionParts(const std::string& text) : text_(text) {}
+
+  std::string Next() {
+    while (at_ < text_.size() && text_[at_] == '.') ++at_;
+    if (at_ >= text_.size()) {
+      exhausted_ = true;
+      return std::string();
+    }
+    std::size_t end = text_.find('.', at_);
+    if (end == std::string::npos) end = text_.size();
+    std::string part = text_.substr(at_, end - at_);
+    at_ = end;
+    return part;
+  }
+  bool exhausted() const { return exhausted_; }
+
+ private:
+  const std::string& text_;
+  std::size_t at_ = 0;
+  bool exhausted_ = false;
+};
+
+}  // namespace
+
+bool PassesStorportSp1Gate() {
+  return OsVersionRecord.dwMajorVersion == 5 && OsVersionRecord.wServicePackMajor < 2;
+}
+
+bool PassesStorportGate() { return !PassesStorportSp1Gate(); }
+
+bool IsVersionAtLeast(const std::string& installed, const std::string& minimum) {
+  VersionParts have(installed);
+  VersionParts want(minimum);
+  std::string have_part;
+  std::string want_part;
+  do {
+    have_part = have.Next();
+    want_part = want.Next();
+  } while (have_part == want_part && !(have.exhausted() && want.exhausted()));
+  // Parts are numbers by the atoi rule: "02" equals "2", a trailing line
+  // break or a part without digits reads as its leading digits or 0.
+  return AtoiSaturating(have_part.c_str()) >= AtoiSaturating(want_part.c_str());
+}
