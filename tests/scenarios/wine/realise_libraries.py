@@ -38,6 +38,7 @@ def build_library(name, exports, out_dir, work_dir):
     definition = os.path.join(build, "exports.def")
     with open(definition, "w") as out:
         out.write("\n".join(definitions) + "\n")
+    os.makedirs(out_dir, exist_ok=True)
     target = os.path.join(out_dir, name)
     subprocess.run(
         [COMPILER, "-shared", "-O2", "-s", "-Wall", "-Werror", "-static-libgcc", "-I", build,
