@@ -4,7 +4,7 @@ HardwareID list, which Wine's setupapi then lists among all classes. Wine 8
 ignores DIGCF_PRESENT, so a device that is installed but not present cannot
 be expressed, nor can failing setup calls."""
 
-from common import CannotExpress
+from .common import CannotExpress
 
 SECTION = "devices"
 

@@ -7,7 +7,7 @@ import os
 import re
 import subprocess
 
-from common import CannotExpress
+from .common import CannotExpress
 
 SECTION = "libraries"
 

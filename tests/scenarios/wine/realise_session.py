@@ -1,6 +1,6 @@
 """Realises [session]: a Wine program always runs at the console."""
 
-from common import CannotExpress
+from .common import CannotExpress
 
 SECTION = "session"
 

@@ -2,7 +2,7 @@
 whose Administrators entry is enabled and named, so only that token can be
 expressed."""
 
-from common import CannotExpress
+from .common import CannotExpress
 
 SECTION = "token"
 
