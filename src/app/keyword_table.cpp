@@ -7,6 +7,7 @@
 #include "checks/system/hwmgmt.h"
 #include "checks/system/platform.h"
 #include "checks/system/privilege.h"
+#include "checks/system/storport.h"
 #include "platform/platform.h"
 #include "probes/os_facts.h"
 #include "probes/registry.h"
@@ -51,8 +52,8 @@ const KeywordRow kKeywordTable[] = {
     {"R2HWMGMTINSTALLEDCHECK",    [](Run& r) { r.KeepStatusWhen(CheckHwMgmtInstalled()); }},
     {"INTELDRIVERINSTALLEDCHECK", [](Run& r) { r.KeepStatusWhen(HasDeviceWithHardwareId("*imbdrv")); }},
     {"R2NOHWMGMTINSTALLEDCHECK",  [](Run& r) { r.KeepStatusWhen(CheckHwMgmtMissing()); }},
-    {"STORPORTSP1",               NotBuiltYet},
-    {"STORPORT",                  NotBuiltYet},
+    {"STORPORTSP1",               [](Run& r) { r.KeepStatusWhen(PassesStorportSp1Gate() && !StorportMeetsMinimum(r.arg)); }},
+    {"STORPORT",                  [](Run& r) { r.KeepStatusWhen(PassesStorportGate() && !StorportMeetsMinimum(r.arg)); }},
     {"2008_CORE",                 [](Run& r) { r.KeepStatusWhen(IsServerCoreEdition()); }},
     {"W2K8R2OSCHECK",             [](Run& r) { r.KeepStatusWhen(IsServer2008R2()); }},
     {"NULL",                      [](Run& r) { r.KeepStatusWhen(true); }},

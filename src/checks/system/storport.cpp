@@ -1,6 +1,10 @@
 #include "checks/system/storport.h"
 
+#include "platform/platform.h"
+#include "probes/file_version.h"
+#include "probes/handles.h"
 #include "probes/os_facts.h"
+#include "probes/process.h"
 #include "probes/text_rules.h"
 
 namespace {
@@ -52,4 +56,40 @@ bool IsVersionAtLeast(const std::string& installed, const std::string& minimum) 
   // Parts are numbers by the atoi rule: "02" equals "2", a trailing line
   // break or a part without digits reads as its leading digits or 0.
   return AtoiSaturating(have_part.c_str()) >= AtoiSaturating(want_part.c_str());
+}
+
+namespace {
+
+const char kDriverUnderWindir[] = "\\system32\\drivers\\storport.sys";
+const char kCompanionOutputUnderTemp[] = "\\storport_ver.txt";
+constexpr std::size_t kCompanionOutputBytes = 256;
+
+// The driver's version as the 64-bit companion reads it: at most 256 bytes
+// of its output file, as text, up to the first NUL. Empty when "temp" is not
+// set, the companion fails, or its output cannot be opened; a file left by
+// an earlier run is read again, as the companion may exit without writing.
+std::string DriverVersionThroughCompanion(const std::string& driver) {
+  const char* temp = crt::getenv("temp");
+  if (!temp) return std::string();
+  const std::string output = std::string(temp) + kCompanionOutputUnderTemp;
+  if (RunAndWait("fileversion_x64 " + driver + " " + output, nullptr) != 0) return std::string();
+  UniqueTextFile file(crt::fopen_text(output.c_str()));
+  if (!file) return std::string();
+  char bytes[kCompanionOutputBytes];
+  const std::size_t read = crt::fread(bytes, sizeof(bytes), file.get());
+  return TextUpToNul(bytes, read);
+}
+
+}  // namespace
+
+bool StorportMeetsMinimum(const std::string& minimum) {
+  // Only Windows Server 2003 is asked; everywhere else the driver counts as new enough.
+  if (!MeetsOsLevel(false)) return true;
+  std::string installed;
+  // Without "windir" there is no driver path: no version, which reads as below a minimum.
+  if (const char* windir = crt::getenv("windir")) {
+    const std::string driver = std::string(windir) + kDriverUnderWindir;
+    installed = IsRunningUnderWow64() ? DriverVersionThroughCompanion(driver) : GetFileVersionString(driver);
+  }
+  return IsVersionAtLeast(installed, minimum);
 }
