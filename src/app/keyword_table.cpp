@@ -4,6 +4,8 @@
 #include "checks/package/media_folder.h"
 #include "checks/package/signature.h"
 #include "checks/package/version_check.h"
+#include "checks/software/database.h"
+#include "checks/software/earlier_software.h"
 #include "checks/system/hwmgmt.h"
 #include "checks/system/platform.h"
 #include "checks/system/privilege.h"
@@ -15,9 +17,6 @@
 
 namespace {
 
-// A row whose check is not part of this build reports 0.
-void NotBuiltYet(Run& run) { run.reported = 0; }
-
 void SleepForStatus(Run& run) {
   // A negative STATUS would reach Sleep as an infinite wait: do not wait.
   if (run.status > 0) Sleep(static_cast<DWORD>(run.status));
@@ -28,25 +27,25 @@ void SleepForStatus(Run& run) {
 const KeywordRow kKeywordTable[] = {
     {"ADMINCHECK",                [](Run& r) { r.KeepStatusWhen(!IsAdministratorsMember()); }},
     {"KROSCHECK",                 [](Run& r) { r.KeepStatusWhen(!MeetsOsLevel(true)); }},
-    {"OLDKVCHECK",                NotBuiltYet},
+    {"OLDKVCHECK",                [](Run& r) { r.KeepStatusWhen(HasEarlierNodeOrStation()); }},
     {"VERSIONCHECK",              [](Run& r) { ComparePackageVersion(r.argv[2], r.argc, r.argv, r.reported, r.description); }},
     {"SIGNCHECK",                 [](Run& r) { r.KeepStatusWhen(!VerifyPackageSignature(r.arg)); }},
     {"W2KDRIVERPOLICYCHECK",      [](Run& r) { r.KeepStatusWhen(!IsNonDriverSigningSilent()); }},
-    {"OLDQRWITHKVI",              NotBuiltYet},
-    {"SQLDEFAULTCHECK",           NotBuiltYet},
-    {"SQLVERSIONCHECK",           NotBuiltYet},
-    {"SQLCLIENTONLYCHECK",        NotBuiltYet},
-    {"TQAROCKSCHECK",             NotBuiltYet},
-    {"MSDEWORKINGCHECK",          NotBuiltYet},
-    {"MSDEINSTALLEDCHECK",        NotBuiltYet},
-    {"KVNMCHECK",                 NotBuiltYet},
+    {"OLDQRWITHKVI",              [](Run& r) { r.KeepStatusWhen(HasEarlierStorageManagerWithSuite()); }},
+    {"SQLDEFAULTCHECK",           [](Run& r) { r.KeepStatusWhen(ClassifySqlInstallation() == kSqlNoDefaultInstance); }},
+    {"SQLVERSIONCHECK",           [](Run& r) { r.KeepStatusWhen(ClassifySqlInstallation() == kSqlServerBelowVersion8); }},
+    {"SQLCLIENTONLYCHECK",        [](Run& r) { r.KeepStatusWhen(ClassifySqlInstallation() == kSqlClientOnly); }},
+    {"TQAROCKSCHECK",             [](Run& r) { r.KeepStatusWhen(HasOldConnectionProduct() == kOldConnectionProduct); }},
+    {"MSDEWORKINGCHECK",          [](Run& r) { r.KeepStatusWhen(TryStartDatabaseServer() == kDatabaseServerNotStarted); }},
+    {"MSDEINSTALLEDCHECK",        [](Run& r) { r.KeepStatusWhen(!IsRunningUnderWow64() && !IsEngineVersion8OrLater()); }},
+    {"KVNMCHECK",                 [](Run& r) { r.KeepStatusWhen(HasNetworkManagerServer() == kNetworkManagerServer); }},
     {"TSMODECHECK",               [](Run& r) { r.KeepStatusWhen(CheckTerminalServerMode() == 218); }},
-    {"RACMNINSTALLED",            NotBuiltYet},
+    {"RACMNINSTALLED",            [](Run& r) { r.KeepStatusWhen(HasRemoteAccessCardNode()); }},
     {"ISNOTEM64T",                [](Run& r) { r.KeepStatusWhen(IsRunningUnderWow64()); }},
     {"ISITANIUM",                 [](Run& r) { r.KeepStatusWhen(IsItaniumSystem()); }},
     {"KRCDFOLDERCHECK",           [](Run& r) { r.KeepStatusWhen(!IsExpectedMediaFolder(kMediaFolder)); }},
-    {"QRMNCHECK",                 NotBuiltYet},
-    {"QRMSCHECK",                 NotBuiltYet},
+    {"QRMNCHECK",                 [](Run& r) { r.KeepStatusWhen(KeyExists(HKEY_LOCAL_MACHINE, kQrNodeKey)); }},
+    {"QRMSCHECK",                 [](Run& r) { r.KeepStatusWhen(QrmsComponentFor(kQrmsFirstProduct) && !QrmsComponentFor(kQrmsSecondProduct)); }},
     {"MSIINPROGRESSCHECK",        [](Run& r) { r.KeepStatusWhen(KeyExists(HKEY_LOCAL_MACHINE, kInstallerBusyKey)); }},
     {"MSICHECK",                  [](Run& r) { r.KeepStatusWhen(!IsInstallerVersionSufficient()); }},
     {"R2HWMGMTINSTALLEDCHECK",    [](Run& r) { r.KeepStatusWhen(CheckHwMgmtInstalled()); }},

@@ -1,0 +1,23 @@
+// Which SQL Server or MSDE engine is registered, and whether the console's
+// database library can start it.
+#pragma once
+
+#include <cstddef>
+
+// Codes of ClassifySqlInstallation.
+constexpr int kSqlNoDefaultInstance = 216;
+constexpr int kSqlServerBelowVersion8 = 205;
+constexpr int kSqlClientOnly = 212;
+// Codes of TryStartDatabaseServer.
+constexpr int kDatabaseServerNotStarted = 207;
+constexpr int kDatabaseServerStarted = 0;
+constexpr int kNoDatabaseServerToStart = -1;
+
+// Whether a list of NUL-terminated strings, ending at an empty string or at
+// the end of the data, has an entry containing "MSSQLSERVER" (case counts).
+bool InstanceListNamesDefault(const char* data, std::size_t size);
+
+bool HasDefaultSqlInstance();
+int ClassifySqlInstallation();
+bool IsEngineVersion8OrLater();
+int TryStartDatabaseServer();
