@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "checks/software/full_access.h"
 #include "checks/software/version_rules.h"
 #include "probes/entry_points.h"
 #include "probes/handles.h"
@@ -18,12 +19,6 @@ const char kClientKey[] = "SOFTWARE\\Microsoft\\MSSQLServer\\Client";
 const char kServerVersionKey[] = "SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer\\CurrentVersion";
 
 using StartServerFn = int(WINAPI*)();
-
-// Full access, in the process's own view: a process that may not write
-// these keys sees them as absent.
-UniqueRegKey OpenWithFullAccess(const char* path) {
-  return OpenRegKey(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS);
-}
 
 bool KeyOpensWithFullAccess(const char* path) { return static_cast<bool>(OpenWithFullAccess(path)); }
 

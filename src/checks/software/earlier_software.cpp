@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "checks/software/full_access.h"
 #include "checks/software/version_rules.h"
 #include "probes/entry_points.h"
 #include "probes/handles.h"
@@ -37,12 +38,6 @@ const char kUnicenterConnectionKey[] =
     "SOFTWARE\\Norvik Computer Corporation\\Kelvane Connection for Unicenter TNG\\CurrentVersion";
 
 using CheckForOldFn = int(WINAPI*)();
-
-// Full access, in the process's own view: a process that may not write
-// these keys sees them as absent.
-UniqueRegKey OpenWithFullAccess(const char* path) {
-  return OpenRegKey(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS);
-}
 
 // Whether the library's export is there and reports exactly 1.
 bool ExportAnswersOne(HMODULE library, const char* name) {
