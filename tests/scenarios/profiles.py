@@ -3,7 +3,8 @@
 A profile may name a `base` profile (relative to itself). The base is loaded
 first and this profile's tables apply on top: scalar keys replace the base's,
 tables are merged by key, and lists (registry imports) are appended to the
-base's. File names that a section holds are relative to the profile that
+base's; a library, a device or the token's groups named again replace the
+base's as a whole. File names that a section holds are relative to the profile that
 names them, so they are made absolute while the chain is resolved.
 """
 
@@ -31,12 +32,24 @@ def _absolute_paths(section, keys, folder):
             section[key] = [_resolve(folder, v) if isinstance(v, str) else v for v in value]
 
 
-def _merge(base, top):
+# Entries that a profile names again replace the base's as a whole, as the
+# native loader does: a library with its exports, a device, the token's groups.
+_REPLACED_WHOLE = {("libraries", "*"), ("devices", "*"), ("token", "groups")}
+
+
+def _replaced_whole(path):
+    return len(path) == 2 and ((path[0], "*") in _REPLACED_WHOLE or tuple(path) in _REPLACED_WHOLE)
+
+
+def _merge(base, top, path=()):
     merged = dict(base)
     for key, value in top.items():
         old = merged.get(key)
-        if isinstance(old, dict) and isinstance(value, dict):
-            merged[key] = _merge(old, value)
+        here = path + (key,)
+        if _replaced_whole(here):
+            merged[key] = value
+        elif isinstance(old, dict) and isinstance(value, dict):
+            merged[key] = _merge(old, value, here)
         elif isinstance(old, list) and isinstance(value, list):
             merged[key] = old + value
         else:

@@ -42,6 +42,19 @@ class ProfileChain(unittest.TestCase):
                                                         os.path.join(folder, "machines", "sub", "top.reg")])
         self.assertNotIn("base", merged)
 
+    def test_named_again_a_library_device_or_token_list_replaces_the_base_one(self):
+        with tempfile.TemporaryDirectory() as folder:
+            write(folder, "base.toml", '[libraries."KVIL32.DLL"]\nCheckForOldKVNode = 1\n'
+                  'IsSystem7GOrLower = 0\n[devices."ROOT\\\\X\\\\0000"]\nhardware_ids = ["a"]\n'
+                  'present = false\n[[token.groups]]\nsid = "S-1-5-32-544"\n')
+            top = write(folder, "top.toml", 'base = "base.toml"\n[libraries."KVIL32.DLL"]\n'
+                        'CheckForOldKVNode = 2\n[devices."ROOT\\\\X\\\\0000"]\nhardware_ids = ["b"]\n'
+                        '[[token.groups]]\nsid = "S-1-5-32-545"\n')
+            merged = profiles.load_profile(top)
+        self.assertEqual(merged["libraries"], {"KVIL32.DLL": {"CheckForOldKVNode": 2}})
+        self.assertEqual(merged["devices"], {"ROOT\\X\\0000": {"hardware_ids": ["b"]}})
+        self.assertEqual(merged["token"]["groups"], [{"sid": "S-1-5-32-545"}])
+
     def test_broken_chains_are_reported(self):
         with tempfile.TemporaryDirectory() as folder:
             loop = write(folder, "loop.toml", 'base = "loop.toml"\n')
