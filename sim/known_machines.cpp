@@ -1,5 +1,6 @@
 #include "known_machines.h"
 
+#include "files.h"
 #include "profile.h"
 
 namespace sim {
@@ -8,6 +9,9 @@ namespace {
 Machine Make(std::uint32_t major, std::uint32_t minor, std::uint32_t build, int service_pack,
              std::uint8_t product_type, bool sixty_four_bit) {
   Machine machine = DefaultMachine();
+  // The default machine's system files are those of Server 2003 SP2; a test
+  // of another release adds the files it needs.
+  machine.files = FileSystem();
   OsFacts& os = machine.os;
   os = OsFacts();
   os.major = major;

@@ -2,6 +2,7 @@
 // what their names promise.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -99,6 +100,15 @@ TEST(ShippedProfiles, Server2003Sp2IsTheDefaultMachine) {
   EXPECT_EQ(profile.libraries.size(), built_in.libraries.size());
   EXPECT_EQ(Flatten(profile.registry), Flatten(built_in.registry));
   EXPECT_EQ(profile.registry.quota_exhausted, built_in.registry.quota_exhausted);
+  const auto file_fields = [](const sim::FileSystem& files) {
+    std::vector<std::tuple<std::string, std::string, bool, std::array<std::uint16_t, 4>>> fields;
+    for (const auto& [path, file] : files.files)
+      fields.emplace_back(path, file.content, file.version.has_value(),
+                          file.version.value_or(std::array<std::uint16_t, 4>{}));
+    return std::make_tuple(fields, std::vector<std::string>(files.folders.begin(), files.folders.end()),
+                           files.drives);
+  };
+  EXPECT_EQ(file_fields(profile.files), file_fields(built_in.files));
 }
 
 }  // namespace
