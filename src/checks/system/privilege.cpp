@@ -43,8 +43,10 @@ bool IsAdministratorsMember() {
     return false;
   const UniqueSid administrators(raw_sid);
 
-  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(block.get());
   const std::size_t entries_end = offsetof(TOKEN_GROUPS, Groups);
+  // A block too small to hold even the count has no entries to walk.
+  if (size < entries_end) return false;
+  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(block.get());
   bool member = false;
   // The attributes are not looked at: an entry for deny only, as a filtered
   // administrator's token has it, counts as membership.
