@@ -30,6 +30,10 @@ std::int32_t TrustResult(Signature signature) {
       return static_cast<std::int32_t>(0x800B0109u);
     case Signature::kNotTrusted:
       return static_cast<std::int32_t>(0x800B0004u);
+    case Signature::kExpired:
+      // Without a timestamp countersignature the certificate is judged at the
+      // time of the check, whatever signing time the signature claims.
+      return static_cast<std::int32_t>(0x800B0101u);
     case Signature::kUnsigned:
       break;
   }

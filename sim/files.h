@@ -23,6 +23,7 @@ enum class Signature {
   kBadDigest,      // TRUST_E_BAD_DIGEST: signed, but the content was changed since
   kUntrustedRoot,  // CERT_E_UNTRUSTEDROOT: signed by a certificate no trusted root vouches for
   kNotTrusted,     // TRUST_E_SUBJECT_NOT_TRUSTED: the signer is explicitly distrusted
+  kExpired,        // CERT_E_EXPIRED: the signing certificate's validity has ended
 };
 std::int32_t TrustResult(Signature signature);
 

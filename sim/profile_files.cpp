@@ -48,9 +48,10 @@ Signature ParseSignature(const ProfileContext& context, const toml::node& at, co
   if (text == "bad_digest") return Signature::kBadDigest;
   if (text == "untrusted_root") return Signature::kUntrustedRoot;
   if (text == "not_trusted") return Signature::kNotTrusted;
+  if (text == "expired") return Signature::kExpired;
   ProfileFail(context, at,
-              "\"signature\" must be \"valid\", \"unsigned\", \"bad_digest\", \"untrusted_root\" or "
-              "\"not_trusted\"");
+              "\"signature\" must be \"valid\", \"unsigned\", \"bad_digest\", \"untrusted_root\", "
+              "\"not_trusted\" or \"expired\"");
 }
 
 // A profile names files by full Windows path: a drive letter, a colon and a backslash.

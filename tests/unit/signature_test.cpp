@@ -49,6 +49,8 @@ TEST(VerifyPackageSignature, FailsOnlyForAPresentPackageThatDoesNotVerify) {
        sim::Signature::kUntrustedRoot, false, false},
       {"DistrustedDriver", "KESTRELDRIVER", "D:\\windows\\Driver\\SAS 7K Adapter Driver.msi",
        sim::Signature::kNotTrusted, false, false},
+      {"ExpiredNode", "NODE", "D:\\windows\\SystemsManagement\\SysMgmt.msi", sim::Signature::kExpired, false,
+       false},
       {"MissingPackage", "NODE", nullptr, sim::Signature::kUnsigned, false, true},
       {"FolderNamedLikeThePackage", "NODE", "D:\\windows\\SystemsManagement\\SysMgmt.msi",
        sim::Signature::kUnsigned, true, true},

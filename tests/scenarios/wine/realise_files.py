@@ -152,6 +152,17 @@ keyUsage = critical, digitalSignature
 extendedKeyUsage = codeSigning
 authorityKeyIdentifier = keyid
 subjectKeyIdentifier = hash
+[ca]
+default_ca = authority_db
+[authority_db]
+database = index.txt
+new_certs_dir = .
+serial = serial
+default_md = sha1
+policy = any_name
+unique_subject = no
+[any_name]
+commonName = supplied
 """
 
 PACKAGE_SOURCE = """<?xml version="1.0" encoding="utf-8"?>
@@ -199,6 +210,20 @@ def authority(name):
     return _built[key]
 
 
+def expired_signer(folder):
+    """A second code-signing certificate of the authority in folder, whose
+    validity ended years ago; `openssl ca` is the tool that sets both dates."""
+    if not os.path.exists(os.path.join(folder, "expired.pem")):
+        with open(os.path.join(folder, "index.txt"), "w"):
+            pass
+        with open(os.path.join(folder, "serial"), "w") as serial:
+            serial.write("1000\n")
+        run(["openssl", "ca", "-batch", "-config", "openssl.cnf", "-cert", "ca.pem", "-keyfile", "ca.key",
+             "-in", "signer.csr", "-out", "expired.pem", "-extfile", "openssl.cnf", "-extensions", "signer",
+             "-startdate", "20200101000000Z", "-enddate", "20200108000000Z", "-notext"], cwd=folder)
+    return "expired.pem"
+
+
 def add_to_store(ctx, store, der):
     """Adds a certificate to a machine store in both registry views, as a
     serialised element: property 32 (CERT_CERT_PROP_ID) holding the DER."""
@@ -221,7 +246,7 @@ def package(signature, ctx):
             "Wine 8 cannot express a package " +
             ("changed after signing: it does not verify the digest of .msi packages" if signature == "bad_digest"
              else "whose signer is explicitly distrusted: it does not consult the Disallowed store"))
-    if signature not in ("valid", "unsigned", "untrusted_root"):
+    if signature not in ("valid", "unsigned", "untrusted_root", "expired"):
         raise CannotExpress(f'signature "{signature}" is not a verdict')
     if ("package", "unsigned") not in _built:
         folder = os.path.join(work_dir(), "package")
@@ -234,15 +259,19 @@ def package(signature, ctx):
         _built[("package", "unsigned")] = os.path.join(folder, "package.msi")
     if signature == "unsigned":
         return _built[("package", "unsigned")]
-    # A trusted root vouches for "valid". For "untrusted_root" the authority
-    # is only an intermediate: Wine 8 lets a chain it cannot complete pass,
-    # so the authority must be found, and found untrusted.
-    folder, der = authority("root" if signature == "valid" else "untrusted")
-    add_to_store(ctx, "Root" if signature == "valid" else "CA", der)
+    # A trusted root vouches for "valid" and "expired" (whose signer's
+    # validity has ended; the package carries no timestamp, so Wine judges it
+    # now). For "untrusted_root" the authority is only an intermediate: Wine 8
+    # lets a chain it cannot complete pass, so the authority must be found,
+    # and found untrusted.
+    trusted = signature != "untrusted_root"
+    folder, der = authority("root" if trusted else "untrusted")
+    add_to_store(ctx, "Root" if trusted else "CA", der)
     key = ("package", signature)
     if key not in _built:
-        signed = os.path.join(folder, "package.msi")
-        run(["osslsigncode", "sign", "-certs", "signer.pem", "-key", "signer.key", "-h", "sha1",
+        signed = os.path.join(folder, f"package-{signature}.msi")
+        signer = expired_signer(folder) if signature == "expired" else "signer.pem"
+        run(["osslsigncode", "sign", "-certs", signer, "-key", "signer.key", "-h", "sha1",
              "-n", "kvchecks test package", "-in", _built[("package", "unsigned")], "-out", signed], cwd=folder)
         _built[key] = signed
     return _built[key]
