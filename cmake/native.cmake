@@ -12,6 +12,11 @@ add_library(kvchecks_core STATIC ${KVCHECKS_PRODUCT_SOURCES})
 target_include_directories(kvchecks_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(kvchecks_core PUBLIC kvchecks_sim)
 
+if(KVCHECKS_FUZZ)
+  add_subdirectory(tests/fuzz)
+  return()
+endif()
+
 add_executable(kvchecks src/app/main.cpp)
 target_link_libraries(kvchecks PRIVATE kvchecks_core kvchecks_sim)
 

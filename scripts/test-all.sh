@@ -2,7 +2,8 @@
 # Builds both targets (the native checker against the simulated machine, and
 # kvchecks.exe with fileversion_x64.exe for Windows) and runs every test:
 # unit tests and scenarios natively, the scenarios under Wine, the Windows
-# 2000 import check, and the native tests again under ASan and UBSan.
+# 2000 import check, the native tests again under ASan and UBSan, and a
+# bounded run of the fuzz targets.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -56,6 +57,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/native-sanitize --output-on-failure -j"$jobs" 2>&1 | tee "$log" |
   grep -vE '^\s*([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+:)'
 tally "$log"
+
+echo "== fuzzing the readers of outside input"
+if bash scripts/fuzz.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
