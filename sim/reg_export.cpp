@@ -9,11 +9,14 @@ namespace sim {
 namespace {
 
 // regedit writes the string types that hold exactly one terminated string
-// as text; anything else keeps its raw bytes in hex.
+// as text; anything else keeps its raw bytes in hex. A line break inside the
+// text would end the line of the value, and the file would no longer read
+// back, so such a string goes in hex too.
 bool IsPlainString(const RegValue& value) {
   if (value.type != 1 || value.data.size() < 2 || value.data.size() % 2 != 0) return false;
   const std::u16string wide = BytesToWide(value.data);
-  return wide.back() == u'\0' && wide.find(u'\0') == wide.size() - 1;
+  return wide.back() == u'\0' && wide.find(u'\0') == wide.size() - 1 &&
+         wide.find(u'\n') == std::u16string::npos;
 }
 
 std::u16string Quoted(std::u16string_view text) {

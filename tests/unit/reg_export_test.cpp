@@ -50,4 +50,22 @@ TEST(ExportRegistry, ReimportsToTheSameValues) {
   EXPECT_NE(copy.Find("HKLM\\SOFTWARE\\EmptyKey"), nullptr);
 }
 
+TEST(ExportRegistry, StringsWithLineBreaksReadBack) {
+  sim::Registry original;
+  const std::string key = "HKLM\\SOFTWARE\\Norvik";
+  original.SetString(key, "LineFeed", "4.2\nbeta");
+  original.SetString(key, "CrLf", "4.2\r\n");
+  original.SetString(key, "LoneCr", "4.2\r");
+
+  const std::string exported = sim::ExportRegistry(original);
+  sim::Registry copy;
+  ASSERT_NO_THROW(sim::ImportRegBytes(exported, "export.reg", copy));
+  for (const char* name : {"LineFeed", "CrLf", "LoneCr"}) {
+    const sim::RegValue* got = copy.GetValue(key, name);
+    ASSERT_NE(got, nullptr) << name;
+    EXPECT_EQ(got->type, 1u) << name;
+    EXPECT_EQ(got->data, original.GetValue(key, name)->data) << name;
+  }
+}
+
 }  // namespace
