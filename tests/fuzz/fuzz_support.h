@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-// abort() rather than assert(): the targets are built without NDEBUG only by chance.
+// abort() rather than assert(): the fuzz build defines NDEBUG, which removes asserts.
 #define FUZZ_CHECK(condition)                                                                \
   do {                                                                                       \
     if (!(condition)) {                                                                      \
