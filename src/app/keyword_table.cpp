@@ -1,5 +1,7 @@
 #include "app/keyword_table.h"
 
+#include <iterator>
+
 #include "checks/package/installer.h"
 #include "checks/package/media_folder.h"
 #include "checks/package/signature.h"
@@ -68,3 +70,5 @@ const KeywordRow* FindKeywordRow(const char* mode) {
   }
   return nullptr;
 }
+
+KeywordRows AllKeywordRows() { return KeywordRows{std::begin(kKeywordTable), std::end(kKeywordTable)}; }

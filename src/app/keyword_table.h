@@ -2,6 +2,7 @@
 // in which MODE is compared with them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,3 +26,13 @@ struct KeywordRow {
 
 // The first row whose keyword equals MODE without regard to case, or null.
 const KeywordRow* FindKeywordRow(const char* mode);
+
+// Every row, in table order.
+struct KeywordRows {
+  const KeywordRow* first;
+  const KeywordRow* last;
+  const KeywordRow* begin() const { return first; }
+  const KeywordRow* end() const { return last; }
+  std::size_t size() const { return static_cast<std::size_t>(last - first); }
+};
+KeywordRows AllKeywordRows();
