@@ -24,6 +24,8 @@ add_library(kvchecks_core STATIC ${KVCHECKS_PRODUCT_SOURCES})
 target_include_directories(kvchecks_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 add_executable(kvchecks src/app/main.cpp src/app/version.rc)
-target_link_libraries(kvchecks PRIVATE kvchecks_core advapi32 user32 version setupapi wintrust)
+# user32, setupapi, wintrust and version are loaded at run time from the
+# system folder (src/platform/system_libraries.cpp), never imported.
+target_link_libraries(kvchecks PRIVATE kvchecks_core advapi32)
 target_link_options(kvchecks PRIVATE ${KVCHECKS_WIN2000_LINK} -s)
 

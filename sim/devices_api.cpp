@@ -4,6 +4,7 @@
 
 #include "machine.h"
 #include "platform/platform.h"
+#include "system_exports.h"
 
 namespace sim {
 namespace {
@@ -35,7 +36,7 @@ std::string MultiSz(const std::vector<std::string>& ids) {
 
 using namespace sim;
 
-HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enumerator, HWND, DWORD Flags) {
+HDEVINFO WINAPI exports::SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enumerator, HWND, DWORD Flags) {
   // Devices carry no setup class here, so only the all-classes list is served.
   if (!(Flags & DIGCF_ALLCLASSES) || ClassGuid) {
     Fail(ERROR_INVALID_PARAMETER);
@@ -63,8 +64,8 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enumerator, H
   return reinterpret_cast<HDEVINFO>(value);
 }
 
-BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex,
-                                  PSP_DEVINFO_DATA DeviceInfoData) {
+BOOL WINAPI exports::SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex,
+                                           PSP_DEVINFO_DATA DeviceInfoData) {
   const std::vector<std::size_t>* members = SetOf(DeviceInfoSet);
   if (!members) return Fail(ERROR_INVALID_HANDLE);
   if (!DeviceInfoData) return Fail(ERROR_INVALID_PARAMETER);
@@ -77,10 +78,10 @@ BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex,
   return TRUE;
 }
 
-BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
-                                              DWORD Property, PDWORD PropertyRegDataType,
-                                              PBYTE PropertyBuffer, DWORD PropertyBufferSize,
-                                              PDWORD RequiredSize) {
+BOOL WINAPI exports::SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet,
+                                                       PSP_DEVINFO_DATA DeviceInfoData, DWORD Property,
+                                                       PDWORD PropertyRegDataType, PBYTE PropertyBuffer,
+                                                       DWORD PropertyBufferSize, PDWORD RequiredSize) {
   const std::vector<std::size_t>* members = SetOf(DeviceInfoSet);
   if (!members) return Fail(ERROR_INVALID_HANDLE);
   if (!DeviceInfoData || DeviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA) || DeviceInfoData->Reserved == 0 ||
@@ -100,7 +101,7 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINF
   return TRUE;
 }
 
-BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
+BOOL WINAPI exports::SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
   if (CurrentRuntime().system.devices.open_sets.erase(reinterpret_cast<std::uintptr_t>(DeviceInfoSet)) == 0)
     return Fail(ERROR_INVALID_HANDLE);
   return TRUE;

@@ -27,7 +27,8 @@ struct Machine {
   Registry registry;
   std::map<std::string, std::string, NoCaseLess> environment;
   std::string current_directory = "C:\\";
-  std::map<std::string, Library, NoCaseLess> libraries;  // by file name
+  std::map<std::string, Library, NoCaseLess> libraries;  // the family's, by file name
+  SystemLibraryFacts system_libraries;
   FileSystem files;    // drives, folders, files and the programs CreateProcessA starts
   SystemFacts system;  // token, session and devices
   // Whether Sleep really waits; tests run on a simulated clock only.

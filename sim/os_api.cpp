@@ -8,6 +8,7 @@
 
 #include "machine.h"
 #include "platform/platform.h"
+#include "system_exports.h"
 
 namespace sim {
 namespace {
@@ -166,7 +167,9 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
   } else if (name) {
     auto& loaded = CurrentRuntime().libraries.loaded;
     auto handle = loaded.find(value);
-    if (handle != loaded.end()) {
+    if (handle != loaded.end() && IsSystemLibrary(handle->second)) {
+      if (FARPROC address = SystemLibraryExport(handle->second, name)) return address;
+    } else if (handle != loaded.end()) {
       auto library = Current().libraries.find(handle->second);
       // Export names are matched exactly, as the platform does.
       if (library != Current().libraries.end() && library->second.exports.count(name))
@@ -177,17 +180,63 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
   return nullptr;
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR name) {
+namespace {
+
+HMODULE HandOutModule(const std::string& library) {
+  Runtime& runtime = CurrentRuntime();
+  const std::uintptr_t value = 0x10000000u + (runtime.next_handle << 4);
+  runtime.next_handle += 4;
+  runtime.libraries.loaded[value] = library;
+  return reinterpret_cast<HMODULE>(value);
+}
+
+// The family's libraries are found by the name the checker gives.
+HMODULE LoadFamilyLibrary(LPCSTR name) {
   auto library = name ? Current().libraries.find(std::string_view(name)) : Current().libraries.end();
   if (library == Current().libraries.end()) {
     CurrentRuntime().last_error = ERROR_MOD_NOT_FOUND;
     return nullptr;
   }
-  Runtime& runtime = CurrentRuntime();
-  const std::uintptr_t value = 0x10000000u + (runtime.next_handle << 4);
-  runtime.next_handle += 4;
-  runtime.libraries.loaded[value] = library->first;
-  return reinterpret_cast<HMODULE>(value);
+  return HandOutModule(library->first);
+}
+
+}  // namespace
+
+HMODULE WINAPI LoadLibraryA(LPCSTR name) {
+  CurrentRuntime().libraries.requests.push_back(LoadRequest{name ? name : "", 0});
+  return LoadFamilyLibrary(name);
+}
+
+HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags) {
+  CurrentRuntime().libraries.requests.push_back(LoadRequest{name ? name : "", flags});
+  if (file) {
+    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
+    return nullptr;
+  }
+  // A system library is had only by its full path in the system folder: the
+  // simulated folders of the checker and the current directory hold none.
+  const SystemLibraryFacts& system = Current().system_libraries;
+  const std::string_view path = name ? name : "";
+  const std::size_t slash = path.find_last_of('\\');
+  if (slash != std::string_view::npos && IsSystemLibrary(path.substr(slash + 1))) {
+    const std::string file_name(path.substr(slash + 1));
+    std::string_view folder = system.directory;
+    if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+    if (!EqualsNoCase(path.substr(0, slash), folder) || system.missing.count(file_name)) {
+      CurrentRuntime().last_error = ERROR_MOD_NOT_FOUND;
+      return nullptr;
+    }
+    return HandOutModule(file_name);
+  }
+  return LoadFamilyLibrary(name);
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  const std::string& directory = Current().system_libraries.directory;
+  // Too small a buffer is answered with the size needed, its NUL included.
+  if (!buffer || size <= directory.size()) return static_cast<UINT>(directory.size() + 1);
+  std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+  return static_cast<UINT>(directory.size());
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {

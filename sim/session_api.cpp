@@ -1,8 +1,9 @@
 // user32's system metrics, as far as the checker asks them.
 #include "machine.h"
 #include "platform/platform.h"
+#include "system_exports.h"
 
-int WINAPI GetSystemMetrics(int nIndex) {
+int WINAPI sim::exports::GetSystemMetrics(int nIndex) {
   // Metrics the machine does not describe read as 0, as unknown indexes do.
   if (nIndex == SM_REMOTESESSION) return sim::Current().system.session.remote ? 1 : 0;
   return 0;

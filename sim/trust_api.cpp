@@ -7,6 +7,7 @@
 #include "file_access.h"
 #include "machine.h"
 #include "platform/platform.h"
+#include "system_exports.h"
 
 namespace sim {
 namespace {
@@ -67,7 +68,7 @@ std::int32_t Verify(TrustRequest& request, HWND hwnd, GUID* action, const WINTRU
 
 using namespace sim;
 
-LONG WINAPI WinVerifyTrust(HWND hwnd, GUID* pgActionID, LPVOID pWVTData) {
+LONG WINAPI exports::WinVerifyTrust(HWND hwnd, GUID* pgActionID, LPVOID pWVTData) {
   TrustRequest request;
   request.result = Verify(request, hwnd, pgActionID, static_cast<const WINTRUST_DATA*>(pWVTData));
   CurrentRuntime().files.trust_requests.push_back(request);

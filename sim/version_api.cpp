@@ -7,6 +7,7 @@
 #include "file_access.h"
 #include "machine.h"
 #include "platform/platform.h"
+#include "system_exports.h"
 
 namespace sim {
 namespace {
@@ -57,13 +58,13 @@ const SimFile* VersionedFile(LPCSTR path) {
 
 using namespace sim;
 
-DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpdwHandle) {
+DWORD WINAPI exports::GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpdwHandle) {
   if (lpdwHandle) *lpdwHandle = 0;
   const SimFile* file = VersionedFile(lptstrFilename);
   return file ? static_cast<DWORD>(VersionBlock(*file->version).size()) : 0;
 }
 
-BOOL WINAPI GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwLen, LPVOID lpData) {
+BOOL WINAPI exports::GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwLen, LPVOID lpData) {
   const SimFile* file = VersionedFile(lptstrFilename);
   if (!file) return FALSE;
   if (!lpData) {
@@ -76,7 +77,7 @@ BOOL WINAPI GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwLen, LPVOI
   return TRUE;
 }
 
-BOOL WINAPI VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen) {
+BOOL WINAPI exports::VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen) {
   if (!pBlock || !lpSubBlock || !lplpBuffer || !puLen) return FALSE;
   // Only the root block is served; it holds the fixed file information.
   if (std::strcmp(lpSubBlock, "\\") != 0) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/keyword_table.h"
+#include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "probes/text_rules.h"
 
@@ -32,6 +33,8 @@ int RunChecker(int argc, char** argv) {
 
   CaptureOsVersion();
 
+  // The system libraries a check loads are freed when the run is over.
+  SystemLibraryScope libraries;
   if (const KeywordRow* row = FindKeywordRow(argv[1])) row->run(run);
 
   char status_text[16];

@@ -9,13 +9,6 @@ namespace {
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
 
-// Looked up at run time: Windows 2000 has neither IsWow64Process nor
-// GetNativeSystemInfo, and a static import would stop the checker loading.
-template <typename Function>
-Function Kernel32Export(const char* name) {
-  return LookUpExport<Function>(GetModuleHandleA("kernel32"), name);
-}
-
 }  // namespace
 
 void CaptureOsVersion() {

@@ -4,6 +4,7 @@
 
 #include "known_machines.h"
 #include "platform/platform.h"
+#include "platform/system_libraries.h"
 #include "probes/process.h"
 
 namespace {
@@ -22,6 +23,7 @@ sim::Machine MachineWithFiles(bool sixty_four_bit) {
 
 TEST(GetFileVersionString, ReadsTheResourceOn32BitWindows) {
   sim::ScopedMachine scoped(MachineWithFiles(false));
+  SystemLibraryScope libraries;
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "5.2.3790.1830");
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\\\msiexec.exe"), "5.2.3790.1830");
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\plain.txt"), "");

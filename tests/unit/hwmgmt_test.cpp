@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "known_machines.h"
+#include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 
 namespace {
@@ -159,6 +160,7 @@ TEST(HasDeviceWithHardwareId, ComparesTheFirstIdOfPresentDevices) {
     machine.system.devices.devices.insert(machine.system.devices.devices.end(), c.devices.begin(),
                                           c.devices.end());
     sim::ScopedMachine scoped(machine);
+    SystemLibraryScope libraries;
     EXPECT_EQ(HasDeviceWithHardwareId("*imbdrv"), c.found) << c.name;
     const sim::SystemRuntime& runtime = sim::CurrentRuntime().system;
     EXPECT_TRUE(runtime.devices.open_sets.empty()) << c.name << ": device set not destroyed";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "known_machines.h"
+#include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "probes/registry.h"
 
@@ -26,6 +27,7 @@ TEST(IsInstallerVersionBelowMinimum, SplitsMajorAndMinor) {
 
 bool RunMsiCheck(sim::Machine machine) {
   sim::ScopedMachine scoped(std::move(machine));
+  SystemLibraryScope libraries;
   CaptureOsVersion();
   return IsInstallerVersionSufficient();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "known_machines.h"
+#include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 
 namespace {
@@ -103,6 +104,7 @@ TEST(CheckTerminalServerMode, HoldsOnlyInARemoteApplicationServerSessionOfWindow
     c.machine.system.session.remote = c.remote;
     c.machine.os.suite_mask = c.suite_mask;
     UseRecordOf(c.machine);
+    SystemLibraryScope libraries;
     EXPECT_EQ(CheckTerminalServerMode(), c.code) << c.name;
   }
   sim::Use(sim::Machine());

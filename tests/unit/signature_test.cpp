@@ -6,6 +6,7 @@
 
 #include "known_machines.h"
 #include "platform/platform.h"
+#include "platform/system_libraries.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ TEST(VerifyPackageSignature, FailsOnlyForAPresentPackageThatDoesNotVerify) {
     if (c.file && c.folder) machine.files.AddFolder(c.file);
     if (c.file && !c.folder) machine.files.AddFile(c.file).signature = c.signature;
     sim::ScopedMachine scoped(machine);
+    SystemLibraryScope libraries;
     EXPECT_EQ(VerifyPackageSignature(c.tag), c.expected) << c.name;
     EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed()) << c.name;
     const bool verified = c.file && !c.folder && !PackagePathForTag(c.tag).empty();
@@ -75,6 +77,7 @@ TEST(VerifyPackageSignature, SendsASilentFileRequest) {
   machine.files.AddFile("D:\\windows\\Docs\\Norvik Halcyra Tessel Disk Documentation.msi").signature =
       sim::Signature::kValid;
   sim::ScopedMachine scoped(machine);
+  SystemLibraryScope libraries;
   ASSERT_TRUE(VerifyPackageSignature("KESTRELDOCS"));
   ASSERT_EQ(sim::CurrentRuntime().files.trust_requests.size(), 1u);
   const sim::TrustRequest& request = sim::CurrentRuntime().files.trust_requests[0];

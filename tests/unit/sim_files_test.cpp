@@ -5,6 +5,7 @@
 
 #include "known_machines.h"
 #include "platform/platform.h"
+#include "platform/system_libraries.h"
 #include "profile.h"
 
 namespace {
@@ -98,6 +99,7 @@ TEST(SimVersionResources, ServeTheFixedFileInfo) {
   machine.files.AddVersionedFile("C:\\WINDOWS\\SysWOW64\\msiexec.exe", {3, 1, 4000, 1823});
   machine.files.AddVersionedFile("C:\\WINDOWS\\system32\\msiexec.exe", {3, 1, 4000, 2435});
   sim::ScopedMachine scoped(machine);
+  SystemLibraryScope libraries;
   // The 32-bit checker reaches system32 through WOW64's redirection.
   DWORD handle = 7;
   const DWORD size = GetFileVersionInfoSizeA("C:\\WINDOWS\\system32\\msiexec.exe", &handle);

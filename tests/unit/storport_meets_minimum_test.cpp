@@ -2,6 +2,7 @@
 
 #include "checks/system/storport.h"
 #include "known_machines.h"
+#include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 
 namespace {
@@ -52,6 +53,7 @@ TEST_F(StorportMeetsMinimumTest, ReadsTheDriverOnServer2003Only) {
   };
   for (DriverCase& c : cases) {
     Use(std::move(c.machine));
+    SystemLibraryScope libraries;
     EXPECT_EQ(StorportMeetsMinimum(c.minimum), c.meets) << c.name;
     EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed()) << c.name;
   }

@@ -6,6 +6,7 @@
 
 #include "known_machines.h"
 #include "platform/platform.h"
+#include "platform/system_libraries.h"
 #include "profile.h"
 
 namespace {
@@ -58,6 +59,7 @@ TEST(SimulatedDevices, EnumerationChecksTheRecordSizeAndEndsWithNoMoreItems) {
                                     {"ROOT\\B\\0000", false, {"*b"}, 0},
                                     {"ROOT\\C\\0000", true, {}, 0}};
   sim::ScopedMachine scoped(machine);
+  SystemLibraryScope libraries;
   HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
   ASSERT_NE(set, INVALID_HANDLE_VALUE);
   SP_DEVINFO_DATA device = {};

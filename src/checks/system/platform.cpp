@@ -42,8 +42,8 @@ bool IsServerCoreProductType(DWORD product_type) {
 bool IsServerCoreEdition() {
   const OSVERSIONINFOEXA& os = OsVersionRecord;
   if (os.dwMajorVersion <= 5) return false;
-  // Looked up at run time: kernel32 before Vista does not export it.
-  auto get_product_info = LookUpExport<GetProductInfoFn>(GetModuleHandleA("Kernel32.dll"), "GetProductInfo");
+  // kernel32 before Vista does not export it.
+  auto get_product_info = Kernel32Export<GetProductInfoFn>("GetProductInfo");
   if (!get_product_info) return false;
   DWORD product_type = 0;
   // Its result is not examined: a call that writes nothing leaves 0, which is no Server Core type.
