@@ -24,13 +24,13 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import profiles  # noqa: E402
 import regread  # noqa: E402
-from wine import realisers  # noqa: E402
+from wine import planting, realisers  # noqa: E402
 from wine.common import EXE_FOLDER, WINE, CannotExpress, Context, host_to_windows, kill_session  # noqa: E402
 from wine.prefix import WineRun  # noqa: E402
 
 CASE_TIMEOUT = 20
 WINDOWS_BINARIES = ("kvchecks.exe", "fileversion_x64.exe")
-SCENARIO_KEYS = {"profile", "native_only", "case"}
+SCENARIO_KEYS = {"profile", "native_only", "planted_libraries", "case"}
 CASE_KEYS = {"name", "args", "stdout", "exit", "native_only", "min_seconds", "max_seconds",
              "registry_after", "stderr_contains"}
 REQUIRED_CASE_KEYS = ("name", "args", "stdout", "exit")
@@ -88,6 +88,10 @@ class Scenario:
         self.profile = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(path)),
                                                      document["profile"]))
         self.native_only = document.get("native_only")
+        # Under Wine, hostile DLLs of these names beside the checker and in its
+        # current directory; natively there is nowhere to plant them, as the
+        # simulated machine hands out system libraries only from its system folder.
+        self.planted_libraries = document.get("planted_libraries", [])
         self.cases = [Case(self, table) for table in document.get("case", [])]
 
 
@@ -310,6 +314,8 @@ class WineSide:
                 return self.skip(active, str(error))
             except Exception as error:  # a faulty realiser fails its scenario, not the run
                 return self.fail(active, f"realising the profile failed: {type(error).__name__}: {error}")
+            if scenario.planted_libraries:
+                planting.plant(ctx, scenario.planted_libraries, os.path.join(self.run.folder, "planted"))
             ready = time.monotonic()
             print(f"      wine prefix {scenario.stem} ({'64' if sixty_four_bit else '32'}-bit): "
                   f"copy {copied - started:.2f} s, server and realisation {ready - copied:.2f} s",
@@ -320,6 +326,8 @@ class WineSide:
                 except (OSError, RuntimeError, subprocess.TimeoutExpired) as error:
                     report.wine = Outcome(problems=[f"{type(error).__name__}: {error}"])
                     continue
+                for loaded in planting.markers(ctx) if scenario.planted_libraries else []:
+                    report.wine.problems.append(f"the planted {loaded} was loaded")
                 report.differs = compare(report.native, report.wine)
             if self.keep:
                 env = dict(self.run.env, WINEPREFIX=prefix.path, **ctx.env)

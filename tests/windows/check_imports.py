@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Fails when kvchecks.exe could not start on Windows 2000.
+"""Fails when kvchecks.exe could not start on Windows 2000, or would start slowly or unsafely.
 
-Reads the import tables and the PE header with objdump and checks that every
-imported function is on the allow-list with a release no later than 5.0, that
+Reads the import tables and the PE header with objdump and checks that only
+kernel32, advapi32 and msvcrt are imported (any other DLL costs every run its
+start-up, and one that is not a KnownDLL can be planted beside the program),
+that every imported function is on the allow-list with a release no later than 5.0, that
 the subsystem and OS versions are at most 5.0, that no C++ stream code has
 crept in (it imports _fstat64), and that the binary stays small.
 """
@@ -12,6 +14,7 @@ import subprocess
 import sys
 
 WINDOWS_2000 = (5, 0)
+IMPORTED_DLLS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll"}
 SIZE_LIMIT = 300 * 1024
 
 
@@ -64,8 +67,12 @@ def main():
     problems = []
     if not imports:
         problems.append("no import table found")
+    for dll in sorted({dll for dll, _ in imports if dll.lower() not in IMPORTED_DLLS}):
+        problems.append(f"{dll}: imported, but only {', '.join(sorted(IMPORTED_DLLS))} may be")
     for dll, function in imports:
         since = allowed.get((dll.lower(), function))
+        if dll.lower() not in IMPORTED_DLLS:
+            continue
         if since is None:
             problems.append(f"{dll} {function}: not on the allow-list")
         elif since > WINDOWS_2000:
