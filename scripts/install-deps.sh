@@ -5,7 +5,7 @@ set -euo pipefail
 
 native=(cmake ninja-build g++ libgtest-dev libtomlplusplus-dev python3 clang libclang-rt-14-dev)
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-         wine wine64 wine32:i386 wixl osslsigncode openssl)
+         wine wine64 wine32:i386 wixl osslsigncode openssl icoutils zip)
 
 packages=("${native[@]}")
 if [ "${1:-all}" = all ]; then
