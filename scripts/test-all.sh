@@ -2,8 +2,10 @@
 # Builds both targets (the native checker against the simulated machine, and
 # kvchecks.exe with fileversion_x64.exe for Windows) and runs every test:
 # unit tests and scenarios natively, the scenarios under Wine, the Windows
-# 2000 import check, the native tests again under ASan and UBSan, and a
-# bounded run of the fuzz targets.
+# 2000 import check, the manifest and version resources of the programs, the
+# signed release made twice (which builds the Windows programs twice more,
+# in folders of their own, and compares them), the native tests again under
+# ASan and UBSan, and a bounded run of the fuzz targets.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,6 +40,17 @@ tally() {  # adds up one ctest run from its closing line
   failed=$((failed + bad))
 }
 
+tally_script() {  # adds up a test script's closing "N passed, N failed" line
+  local line
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$1" | tail -n 1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + $(sed -E 's/.*, ([0-9]+) failed/\1/' <<<"$line")))
+}
+
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
@@ -47,6 +60,10 @@ if python3 tests/windows/check_imports.py build/windows/kvchecks.exe; then
 else
   failed=$((failed + 1))
 fi
+
+echo "== the release, signed with a test authority and made twice"
+python3 tests/windows/check_release.py 2>&1 | tee "$log"
+tally_script "$log"
 
 echo "== native build: unit tests, scenarios natively and under Wine"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee "$log" | grep -vE '^\s*([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+:)'
