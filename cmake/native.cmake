@@ -2,15 +2,22 @@
 find_package(tomlplusplus REQUIRED)
 find_package(GTest REQUIRED)
 
-file(GLOB KVCHECKS_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sim/*.cpp)
+# The simulated machine serves the platform seam. Its own headers are reached
+# as "sim/..." from the repository root, an include path it keeps PRIVATE so
+# that no product source can name a simulator header.
+file(GLOB_RECURSE KVCHECKS_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sim/*.cpp)
 add_library(kvchecks_sim STATIC ${KVCHECKS_SIM_SOURCES})
-target_include_directories(kvchecks_sim PUBLIC ${CMAKE_SOURCE_DIR}/sim ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(kvchecks_sim PUBLIC tomlplusplus::tomlplusplus)
-target_compile_definitions(kvchecks_sim PRIVATE KVCHECKS_DEFAULT_PROFILE_DIR="${CMAKE_SOURCE_DIR}/profiles")
+target_include_directories(kvchecks_sim PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(kvchecks_sim PUBLIC kvchecks_platform PRIVATE tomlplusplus::tomlplusplus)
 
 add_library(kvchecks_core STATIC ${KVCHECKS_PRODUCT_SOURCES})
-target_include_directories(kvchecks_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(kvchecks_core PUBLIC kvchecks_sim)
+target_link_libraries(kvchecks_core PUBLIC kvchecks_platform PRIVATE kvchecks_sim)
+
+# What tests, fuzz targets and benchmarks build against: the product and the
+# simulator, with the simulator's headers as "sim/...".
+add_library(kvchecks_sim_testing INTERFACE)
+target_include_directories(kvchecks_sim_testing INTERFACE ${CMAKE_SOURCE_DIR})
+target_link_libraries(kvchecks_sim_testing INTERFACE kvchecks_core kvchecks_sim)
 
 if(KVCHECKS_FUZZ)
   add_subdirectory(tests/fuzz)

@@ -28,7 +28,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 endif()
 
 add_library(kvchecks_core STATIC ${KVCHECKS_PRODUCT_SOURCES})
-target_include_directories(kvchecks_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(kvchecks_core PUBLIC kvchecks_platform)
 
 add_executable(kvchecks src/app/main.cpp)
 kvchecks_add_resources(kvchecks "Installation pre-requisite checker" x86)

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "machine.h"
 #include "platform/startup.h"
-#include "profile.h"
-#include "reg_export.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/profile.h"
+#include "sim/profile/reg_export.h"
 
 int AttachPlatform() {
   try {

@@ -2,8 +2,8 @@
 // current directory and the code page's case-insensitive comparison.
 #include <cstring>
 
-#include "machine.h"
 #include "platform/platform.h"
+#include "sim/machine/machine.h"
 
 namespace crt {
 

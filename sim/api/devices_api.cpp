@@ -2,9 +2,9 @@
 #include <cstring>
 #include <string>
 
-#include "machine.h"
 #include "platform/platform.h"
-#include "system_exports.h"
+#include "sim/api/system_exports.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

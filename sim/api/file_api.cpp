@@ -3,9 +3,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "file_access.h"
-#include "machine.h"
 #include "platform/platform.h"
+#include "sim/api/file_access.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

@@ -2,9 +2,9 @@
 // each area that hands some out registers how it closes its own.
 #include <vector>
 
-#include "handle_closers.h"
-#include "machine.h"
 #include "platform/platform.h"
+#include "sim/api/handle_closers.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

@@ -6,9 +6,9 @@
 #include <thread>
 #include <utility>
 
-#include "machine.h"
 #include "platform/platform.h"
-#include "system_exports.h"
+#include "sim/api/system_exports.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <thread>
 
-#include "../tools/fileversion_x64/command_line.h"
-#include "file_access.h"
-#include "handle_closers.h"
-#include "machine.h"
 #include "platform/platform.h"
+#include "sim/api/file_access.h"
+#include "sim/api/handle_closers.h"
+#include "sim/machine/machine.h"
+#include "tools/fileversion_x64/command_line.h"
 
 namespace sim {
 namespace {

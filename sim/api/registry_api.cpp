@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "machine.h"
 #include "platform/platform.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

@@ -1,7 +1,7 @@
 // user32's system metrics, as far as the checker asks them.
-#include "machine.h"
 #include "platform/platform.h"
-#include "system_exports.h"
+#include "sim/api/system_exports.h"
+#include "sim/machine/machine.h"
 
 int WINAPI sim::exports::GetSystemMetrics(int nIndex) {
   // Metrics the machine does not describe read as 0, as unknown indexes do.

@@ -2,9 +2,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "handle_closers.h"
-#include "machine.h"
 #include "platform/platform.h"
+#include "sim/api/handle_closers.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "file_access.h"
-#include "machine.h"
 #include "platform/platform.h"
-#include "system_exports.h"
+#include "sim/api/file_access.h"
+#include "sim/api/system_exports.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

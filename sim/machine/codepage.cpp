@@ -1,4 +1,4 @@
-#include "codepage.h"
+#include "sim/machine/codepage.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "files.h"
+#include "sim/machine/files.h"
 
 #include <cctype>
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "codepage.h"
+#include "sim/machine/codepage.h"
 
 namespace sim {
 

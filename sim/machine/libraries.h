@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codepage.h"
+#include "sim/machine/codepage.h"
 
 namespace sim {
 

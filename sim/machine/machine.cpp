@@ -1,4 +1,4 @@
-#include "machine.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

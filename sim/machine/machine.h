@@ -6,13 +6,13 @@
 #include <map>
 #include <string>
 
-#include "codepage.h"
-#include "file_runtime.h"
-#include "files.h"
-#include "libraries.h"
-#include "os_facts.h"
-#include "registry.h"
-#include "system_facts.h"
+#include "sim/machine/codepage.h"
+#include "sim/machine/file_runtime.h"
+#include "sim/machine/files.h"
+#include "sim/machine/libraries.h"
+#include "sim/machine/os_facts.h"
+#include "sim/machine/registry.h"
+#include "sim/machine/system_facts.h"
 
 namespace sim {
 

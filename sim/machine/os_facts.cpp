@@ -1,6 +1,6 @@
-#include "os_facts.h"
+#include "sim/machine/os_facts.h"
 
-#include "codepage.h"
+#include "sim/machine/codepage.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "registry.h"
+#include "sim/machine/registry.h"
 
 #include <stdexcept>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "codepage.h"
+#include "sim/machine/codepage.h"
 
 namespace sim {
 

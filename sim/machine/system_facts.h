@@ -2,9 +2,9 @@
 // process token, the logon session and the device tree.
 #pragma once
 
-#include "devices.h"
-#include "session.h"
-#include "token.h"
+#include "sim/machine/devices.h"
+#include "sim/machine/session.h"
+#include "sim/machine/token.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "token.h"
+#include "sim/machine/token.h"
 
 #include <cstdlib>
 

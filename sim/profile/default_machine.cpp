@@ -1,5 +1,5 @@
-#include "files.h"
-#include "profile.h"
+#include "sim/machine/files.h"
+#include "sim/profile/profile.h"
 
 namespace sim {
 

@@ -1,7 +1,7 @@
-#include "known_machines.h"
+#include "sim/profile/known_machines.h"
 
-#include "files.h"
-#include "profile.h"
+#include "sim/machine/files.h"
+#include "sim/profile/profile.h"
 
 namespace sim {
 namespace {

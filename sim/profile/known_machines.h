@@ -1,7 +1,7 @@
 // Machines of the Windows releases the checker supports, for tests to start from.
 #pragma once
 
-#include "machine.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 

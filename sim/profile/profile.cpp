@@ -1,9 +1,9 @@
-#include "profile.h"
+#include "sim/profile/profile.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "profile_reader.h"
+#include "sim/profile/profile_reader.h"
 
 namespace sim {
 namespace {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "machine.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <sstream>
 
-#include "profile_reader.h"
+#include "sim/profile/profile_reader.h"
 
 namespace sim {
 namespace {

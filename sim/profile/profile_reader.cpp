@@ -1,4 +1,4 @@
-#include "profile_reader.h"
+#include "sim/profile/profile_reader.h"
 
 #include <algorithm>
 #include <limits>

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "profile.h"
+#include "sim/profile/profile.h"
 
 namespace sim {
 

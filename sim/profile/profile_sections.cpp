@@ -2,8 +2,8 @@
 // process, the registry and the libraries.
 #include <limits>
 
-#include "profile_reader.h"
-#include "reg_file.h"
+#include "sim/profile/profile_reader.h"
+#include "sim/profile/reg_file.h"
 
 namespace sim {
 

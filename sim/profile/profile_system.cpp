@@ -2,7 +2,7 @@
 // device tree.
 #include <limits>
 
-#include "profile_reader.h"
+#include "sim/profile/profile_reader.h"
 
 namespace sim {
 namespace {

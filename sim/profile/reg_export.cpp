@@ -1,9 +1,9 @@
-#include "reg_export.h"
+#include "sim/profile/reg_export.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "machine.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "registry.h"
+#include "sim/machine/registry.h"
 
 namespace sim {
 

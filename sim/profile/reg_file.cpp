@@ -1,11 +1,11 @@
-#include "reg_file.h"
+#include "sim/profile/reg_file.h"
 
 #include <fstream>
 #include <sstream>
 #include <vector>
 
-#include "codepage.h"
-#include "profile.h"
+#include "sim/machine/codepage.h"
+#include "sim/profile/profile.h"
 
 namespace sim {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "registry.h"
+#include "sim/machine/registry.h"
 
 namespace sim {
 

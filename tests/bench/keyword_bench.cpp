@@ -10,8 +10,8 @@
 
 #include "app/front_end.h"
 #include "app/keyword_table.h"
-#include "machine.h"
-#include "profile.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/profile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "checks/package/hwlist.h"
 #include "fuzz_support.h"
-#include "machine.h"
+#include "sim/machine/machine.h"
 
 namespace {
 

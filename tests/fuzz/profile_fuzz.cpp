@@ -3,8 +3,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "machine.h"
-#include "profile.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

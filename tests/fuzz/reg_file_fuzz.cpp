@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "profile.h"
-#include "reg_export.h"
-#include "reg_file.h"
+#include "sim/profile/profile.h"
+#include "sim/profile/reg_export.h"
+#include "sim/profile/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   sim::Registry registry;

@@ -13,9 +13,9 @@
 #include "app/front_end.h"
 #include "app/keyword_table.h"
 #include "fuzz_support.h"
-#include "machine.h"
-#include "profile.h"
-#include "reg_file.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/profile.h"
+#include "sim/profile/reg_file.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The report lines would drown the fuzzer's own figures (on stderr).

@@ -11,9 +11,9 @@
 
 #include "app/front_end.h"
 #include "fuzz_support.h"
-#include "machine.h"
 #include "probes/text_rules.h"
-#include "profile.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/profile.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "checks/package/hwlist.h"
 #include "checks/package/version_check.h"
 #include "fuzz_support.h"
-#include "machine.h"
 #include "platform/platform.h"
 #include "probes/registry.h"
 #include "probes/text_rules.h"
+#include "sim/machine/machine.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Machine profiles: the tables they hold, base profiles, the registry files
 // they name, and the errors that stop a run before it starts.
-#include "profile.h"
+#include "sim/profile/profile.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

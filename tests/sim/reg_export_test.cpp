@@ -1,8 +1,8 @@
-#include "reg_export.h"
+#include "sim/profile/reg_export.h"
 
 #include <gtest/gtest.h>
 
-#include "reg_file.h"
+#include "sim/profile/reg_file.h"
 
 namespace {
 

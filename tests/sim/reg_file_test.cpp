@@ -1,6 +1,6 @@
 // The .reg reader on files shaped as regedit and reg export write them, and
 // on malformed files, which must name the file and the line.
-#include "reg_file.h"
+#include "sim/profile/reg_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "profile.h"
-#include "registry.h"
+#include "sim/machine/registry.h"
+#include "sim/profile/profile.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "known_machines.h"
 #include "platform/platform.h"
 #include "probes/handles.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <tuple>
 #include <vector>
 
-#include "machine.h"
 #include "probes/os_facts.h"
 #include "probes/registry.h"
-#include "profile.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/profile.h"
 
 namespace {
 

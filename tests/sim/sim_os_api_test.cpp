@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "known_machines.h"
-#include "machine.h"
 #include "platform/platform.h"
 #include "probes/entry_points.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

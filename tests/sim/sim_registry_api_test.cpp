@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "known_machines.h"
-#include "machine.h"
 #include "platform/platform.h"
 #include "probes/handles.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "known_machines.h"
 #include "platform/platform.h"
 #include "platform/system_libraries.h"
-#include "profile.h"
+#include "sim/profile/known_machines.h"
+#include "sim/profile/profile.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "known_machines.h"
-#include "machine.h"
 #include "probes/os_facts.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "known_machines.h"
-#include "machine.h"
 #include "probes/handles.h"
 #include "probes/registry.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "machine.h"
+#include "sim/machine/machine.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // How fileversion_x64 takes its two files from its raw command line.
 #include <gtest/gtest.h>
 
-#include "../../tools/fileversion_x64/command_line.h"
+#include "tools/fileversion_x64/command_line.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "known_machines.h"
 #include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "probes/registry.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

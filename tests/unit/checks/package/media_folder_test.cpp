@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "known_machines.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <cstddef>
 
-#include "known_machines.h"
 #include "platform/platform.h"
 #include "platform/system_libraries.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

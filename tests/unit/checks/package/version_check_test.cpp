@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "known_machines.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/keyword_table.h"
-#include "known_machines.h"
+#include "sim/profile/known_machines.h"
 
 namespace software_test {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "checks/system/platform.h"
-#include "known_machines.h"
 #include "probes/os_facts.h"
+#include "sim/profile/known_machines.h"
 
 namespace {
 

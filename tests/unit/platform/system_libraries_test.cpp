@@ -12,8 +12,8 @@
 #include "checks/package/signature.h"
 #include "checks/system/hwmgmt.h"
 #include "checks/system/privilege.h"
-#include "known_machines.h"
-#include "machine.h"
+#include "sim/profile/known_machines.h"
+#include "sim/machine/machine.h"
 #include "probes/file_version.h"
 #include "probes/os_facts.h"
 
