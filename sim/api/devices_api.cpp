@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "sim/api/support.h"
 #include "sim/api/system_exports.h"
 #include "sim/machine/machine.h"
 
@@ -12,11 +13,6 @@ namespace {
 constexpr DWORD kErrorInvalidUserBuffer = 1784;  // ERROR_INVALID_USER_BUFFER
 // {4D36E97D-E325-11CE-BFC1-08002BE10318}, the System class.
 constexpr GUID kSystemClass = {0x4D36E97D, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
-
-BOOL Fail(DWORD error) {
-  CurrentRuntime().last_error = error;
-  return FALSE;
-}
 
 const std::vector<std::size_t>* SetOf(HDEVINFO set) {
   auto& open = CurrentRuntime().system.devices.open_sets;
@@ -38,15 +34,9 @@ using namespace sim;
 
 HDEVINFO WINAPI exports::SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enumerator, HWND, DWORD Flags) {
   // Devices carry no setup class here, so only the all-classes list is served.
-  if (!(Flags & DIGCF_ALLCLASSES) || ClassGuid) {
-    Fail(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (!(Flags & DIGCF_ALLCLASSES) || ClassGuid) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   const DeviceFacts& facts = Current().system.devices;
-  if (facts.class_devs_error) {
-    Fail(facts.class_devs_error);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (facts.class_devs_error) return Fail(facts.class_devs_error, INVALID_HANDLE_VALUE);
   const std::string prefix = Enumerator ? std::string(Enumerator) + "\\" : std::string();
   std::vector<std::size_t> members;
   for (std::size_t i = 0; i < facts.devices.size(); ++i) {
@@ -58,8 +48,7 @@ HDEVINFO WINAPI exports::SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enum
     members.push_back(i);
   }
   Runtime& runtime = CurrentRuntime();
-  const std::uintptr_t value = runtime.next_handle;
-  runtime.next_handle += 4;
+  const std::uintptr_t value = NewHandle();
   runtime.system.devices.open_sets[value] = std::move(members);
   return reinterpret_cast<HDEVINFO>(value);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "sim/api/file_access.h"
+#include "sim/api/support.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
@@ -73,15 +74,11 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
   // A trailing backslash names no file; neither does a drive root.
   if (!lpFindFileData || full.empty() || given.back() == '\\' || given.back() == '/' ||
       (full.size() == 3 && full[1] == ':')) {
-    runtime.last_error = full.empty() ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
-    return INVALID_HANDLE_VALUE;
+    return Fail(full.empty() ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
   }
   const FileSystem& fs = Current().files;
   const std::string folder = ParentOf(full);
-  if (!fs.IsFolder(folder)) {
-    runtime.last_error = ERROR_PATH_NOT_FOUND;
-    return INVALID_HANDLE_VALUE;
-  }
+  if (!fs.IsFolder(folder)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   const std::string pattern = NameOf(full);
   bool found = false;
   if (pattern.find_first_of("*?") == std::string::npos) {
@@ -104,21 +101,15 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
         found = true;
       }
   }
-  if (!found) {
-    runtime.last_error = ERROR_FILE_NOT_FOUND;
-    return INVALID_HANDLE_VALUE;
-  }
-  const std::uintptr_t value = runtime.next_handle;
-  runtime.next_handle += 4;
+  if (!found) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+  const std::uintptr_t value = NewHandle();
   runtime.files.find_handles.insert(value);
   return reinterpret_cast<HANDLE>(value);
 }
 
 BOOL WINAPI FindClose(HANDLE hFindFile) {
-  if (CurrentRuntime().files.find_handles.erase(reinterpret_cast<std::uintptr_t>(hFindFile)) == 0) {
-    CurrentRuntime().last_error = ERROR_INVALID_HANDLE;
-    return FALSE;
-  }
+  if (CurrentRuntime().files.find_handles.erase(reinterpret_cast<std::uintptr_t>(hFindFile)) == 0)
+    return Fail(ERROR_INVALID_HANDLE);
   return TRUE;
 }
 
@@ -135,21 +126,13 @@ UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
   // The machine's ANSI code page is 1252.
-  if ((CodePage != CP_ACP && CodePage != 1252) || !lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0) {
-    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
-    return 0;
-  }
+  if ((CodePage != CP_ACP && CodePage != 1252) || !lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0)
+    return Fail(ERROR_INVALID_PARAMETER, 0);
   const std::size_t length = cbMultiByte < 0 ? std::strlen(lpMultiByteStr) + 1 : std::size_t(cbMultiByte);
   const std::u16string wide = AnsiToWide(std::string_view(lpMultiByteStr, length));
   if (cchWideChar == 0) return static_cast<int>(wide.size());
-  if (!lpWideCharStr) {
-    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
-    return 0;
-  }
-  if (wide.size() > static_cast<std::size_t>(cchWideChar)) {
-    CurrentRuntime().last_error = ERROR_INSUFFICIENT_BUFFER;
-    return 0;
-  }
+  if (!lpWideCharStr) return Fail(ERROR_INVALID_PARAMETER, 0);
+  if (wide.size() > static_cast<std::size_t>(cchWideChar)) return Fail(ERROR_INSUFFICIENT_BUFFER, 0);
   std::memcpy(lpWideCharStr, wide.data(), wide.size() * sizeof(char16_t));
   return static_cast<int>(wide.size());
 }

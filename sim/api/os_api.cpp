@@ -1,12 +1,11 @@
 // kernel32 and user32 calls about the system itself: version facts, modules,
 // optional entry points, libraries, errors and time.
 #include <array>
-#include <chrono>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include "platform/platform.h"
+#include "sim/api/support.h"
 #include "sim/api/system_exports.h"
 #include "sim/machine/machine.h"
 
@@ -14,7 +13,6 @@ namespace sim {
 namespace {
 
 const std::uintptr_t kKernel32 = 0x7C800000u;
-const std::uintptr_t kCurrentProcess = static_cast<std::uintptr_t>(-1);
 
 BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64) {
   if (process != reinterpret_cast<HANDLE>(kCurrentProcess) || !wow64) return FALSE;
@@ -84,15 +82,10 @@ using namespace sim;
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
   const OsFacts& os = Current().os;
-  if (!info || os.version_call_fails) {
-    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
-    return FALSE;
-  }
+  if (!info || os.version_call_fails) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD size = info->dwOSVersionInfoSize;
-  if (size != sizeof(OSVERSIONINFOA) && size != sizeof(OSVERSIONINFOEXA)) {
-    CurrentRuntime().last_error = ERROR_INSUFFICIENT_BUFFER;
-    return FALSE;
-  }
+  if (size != sizeof(OSVERSIONINFOA) && size != sizeof(OSVERSIONINFOEXA))
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
   info->dwMajorVersion = os.major;
   info->dwMinorVersion = os.minor;
   info->dwBuildNumber = os.build;
@@ -122,10 +115,7 @@ ULONGLONG WINAPI VerSetConditionMask(ULONGLONG mask, DWORD type_mask, BYTE condi
 
 BOOL WINAPI VerifyVersionInfoA(LPOSVERSIONINFOEXA info, DWORD type_mask, DWORDLONG condition_mask) {
   const OsFacts& os = Current().os;
-  if (!info || type_mask == 0 || condition_mask == 0) {
-    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
-    return FALSE;
-  }
+  if (!info || type_mask == 0 || condition_mask == 0) return Fail(ERROR_INVALID_PARAMETER);
   if (type_mask & VER_SUITENAME) {
     // VER_AND: every suite asked for is present; VER_OR: at least one is (or
     // none was asked for). The suite name takes no other condition.
@@ -136,13 +126,9 @@ BOOL WINAPI VerifyVersionInfoA(LPOSVERSIONINFOEXA info, DWORD type_mask, DWORDLO
     } else if (condition == VER_OR) {
       holds = (os.suite_mask & info->wSuiteMask) != 0 || info->wSuiteMask == 0;
     } else {
-      CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
-      return FALSE;
+      return Fail(ERROR_INVALID_PARAMETER);
     }
-    if (!holds) {
-      CurrentRuntime().last_error = ERROR_OLD_WIN_VERSION;
-      return FALSE;
-    }
+    if (!holds) return Fail(ERROR_OLD_WIN_VERSION);
   }
   return TRUE;
 }
@@ -150,8 +136,7 @@ BOOL WINAPI VerifyVersionInfoA(LPOSVERSIONINFOEXA info, DWORD type_mask, DWORDLO
 HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
   if (name && (EqualsNoCase(name, "kernel32") || EqualsNoCase(name, "kernel32.dll")))
     return reinterpret_cast<HMODULE>(kKernel32);
-  CurrentRuntime().last_error = ERROR_MOD_NOT_FOUND;
-  return nullptr;
+  return Fail(ERROR_MOD_NOT_FOUND, nullptr);
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
@@ -176,27 +161,22 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
         return ExportAddress(handle->second, name);
     }
   }
-  CurrentRuntime().last_error = ERROR_PROC_NOT_FOUND;
-  return nullptr;
+  return Fail(ERROR_PROC_NOT_FOUND, nullptr);
 }
 
 namespace {
 
 HMODULE HandOutModule(const std::string& library) {
-  Runtime& runtime = CurrentRuntime();
-  const std::uintptr_t value = 0x10000000u + (runtime.next_handle << 4);
-  runtime.next_handle += 4;
-  runtime.libraries.loaded[value] = library;
+  // Module handles are load addresses, not small kernel handle values.
+  const std::uintptr_t value = 0x10000000u + (NewHandle() << 4);
+  CurrentRuntime().libraries.loaded[value] = library;
   return reinterpret_cast<HMODULE>(value);
 }
 
 // The family's libraries are found by the name the checker gives.
 HMODULE LoadFamilyLibrary(LPCSTR name) {
   auto library = name ? Current().libraries.find(std::string_view(name)) : Current().libraries.end();
-  if (library == Current().libraries.end()) {
-    CurrentRuntime().last_error = ERROR_MOD_NOT_FOUND;
-    return nullptr;
-  }
+  if (library == Current().libraries.end()) return Fail(ERROR_MOD_NOT_FOUND, nullptr);
   return HandOutModule(library->first);
 }
 
@@ -209,10 +189,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) {
 
 HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags) {
   CurrentRuntime().libraries.requests.push_back(LoadRequest{name ? name : "", flags});
-  if (file) {
-    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
-    return nullptr;
-  }
+  if (file) return Fail(ERROR_INVALID_PARAMETER, nullptr);
   // A system library is had only by its full path in the system folder: the
   // simulated folders of the checker and the current directory hold none.
   const SystemLibraryFacts& system = Current().system_libraries;
@@ -222,10 +199,8 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags) {
     const std::string file_name(path.substr(slash + 1));
     std::string_view folder = system.directory;
     if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
-    if (!EqualsNoCase(path.substr(0, slash), folder) || system.missing.count(file_name)) {
-      CurrentRuntime().last_error = ERROR_MOD_NOT_FOUND;
-      return nullptr;
-    }
+    if (!EqualsNoCase(path.substr(0, slash), folder) || system.missing.count(file_name))
+      return Fail(ERROR_MOD_NOT_FOUND, nullptr);
     return HandOutModule(file_name);
   }
   return LoadFamilyLibrary(name);
@@ -240,10 +215,8 @@ UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
-  if (CurrentRuntime().libraries.loaded.erase(reinterpret_cast<std::uintptr_t>(module)) == 0) {
-    CurrentRuntime().last_error = ERROR_INVALID_HANDLE;
-    return FALSE;
-  }
+  if (CurrentRuntime().libraries.loaded.erase(reinterpret_cast<std::uintptr_t>(module)) == 0)
+    return Fail(ERROR_INVALID_HANDLE);
   return TRUE;
 }
 
@@ -251,7 +224,4 @@ HANDLE WINAPI GetCurrentProcess() { return reinterpret_cast<HANDLE>(kCurrentProc
 
 DWORD WINAPI GetLastError() { return CurrentRuntime().last_error; }
 
-void WINAPI Sleep(DWORD milliseconds) {
-  CurrentRuntime().clock_ms += milliseconds;
-  if (Current().real_time) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void WINAPI Sleep(DWORD milliseconds) { Advance(milliseconds); }

@@ -1,13 +1,11 @@
 // CreateProcessA and the calls on the child's handles. Children are the
 // machine's programs, run to their end at once; only their exit is timed,
 // on the simulated clock.
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "platform/platform.h"
 #include "sim/api/file_access.h"
-#include "sim/api/handle_closers.h"
+#include "sim/api/support.h"
 #include "sim/machine/machine.h"
 #include "tools/fileversion_x64/command_line.h"
 
@@ -57,35 +55,16 @@ std::uint32_t RunFileVersion(const Program& program, const std::string& command_
 }
 
 ChildProcess* ChildOf(HANDLE handle, bool threads_too) {
-  FileRuntime& files = CurrentRuntime().files;
+  ProcessRuntime& processes = CurrentRuntime().processes;
   const auto value = reinterpret_cast<std::uintptr_t>(handle);
-  auto found = files.process_handles.find(value);
-  if (found != files.process_handles.end()) return &files.children[found->second];
+  auto found = processes.process_handles.find(value);
+  if (found != processes.process_handles.end()) return &processes.children[found->second];
   if (threads_too) {
-    found = files.thread_handles.find(value);
-    if (found != files.thread_handles.end()) return &files.children[found->second];
+    found = processes.thread_handles.find(value);
+    if (found != processes.thread_handles.end()) return &processes.children[found->second];
   }
   return nullptr;
 }
-
-std::uintptr_t NewHandle() {
-  Runtime& runtime = CurrentRuntime();
-  const std::uintptr_t value = runtime.next_handle;
-  runtime.next_handle += 4;
-  return value;
-}
-
-void Advance(std::uint64_t milliseconds) {
-  CurrentRuntime().clock_ms += milliseconds;
-  if (Current().real_time) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-bool CloseChildHandle(std::uintptr_t handle) {
-  FileRuntime& files = CurrentRuntime().files;
-  return files.process_handles.erase(handle) != 0 || files.thread_handles.erase(handle) != 0;
-}
-
-const bool kRegistered = RegisterHandleCloser(CloseChildHandle);
 
 }  // namespace
 }  // namespace sim
@@ -96,32 +75,26 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
                            LPSECURITY_ATTRIBUTES, BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID,
                            LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
                            LPPROCESS_INFORMATION lpProcessInformation) {
-  (void)kRegistered;
   Runtime& runtime = CurrentRuntime();
-  if ((!lpApplicationName && !lpCommandLine) || !lpStartupInfo || !lpProcessInformation) {
-    runtime.last_error = ERROR_INVALID_PARAMETER;
-    return FALSE;
-  }
+  if ((!lpApplicationName && !lpCommandLine) || !lpStartupInfo || !lpProcessInformation)
+    return Fail(ERROR_INVALID_PARAMETER);
   const std::string command_line = lpCommandLine ? lpCommandLine : lpApplicationName;
   const std::string name = ProgramName(lpApplicationName ? lpApplicationName : command_line);
   auto program = Current().files.programs.find(name);
   if (program == Current().files.programs.end()) {
-    runtime.files.failed_starts.push_back(command_line);
-    runtime.last_error = ERROR_FILE_NOT_FOUND;
-    return FALSE;
+    runtime.processes.failed_starts.push_back(command_line);
+    return Fail(ERROR_FILE_NOT_FOUND);
   }
   if (program->second.sixty_four_bit && !Current().os.is_64bit) {
-    runtime.files.failed_starts.push_back(command_line);
-    runtime.last_error = kBadExeFormat;
-    return FALSE;
+    runtime.processes.failed_starts.push_back(command_line);
+    return Fail(kBadExeFormat);
   }
   std::string directory = Current().current_directory;
   if (lpCurrentDirectory) {
     directory = CheckerFullPath(lpCurrentDirectory);
     if (!Current().files.IsFolder(directory)) {
-      runtime.files.failed_starts.push_back(command_line);
-      runtime.last_error = kDirectory;
-      return FALSE;
+      runtime.processes.failed_starts.push_back(command_line);
+      return Fail(kDirectory);
     }
   }
 
@@ -136,13 +109,13 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
   child.exit_code = program->second.kind == Program::Kind::kFileVersion
                         ? RunFileVersion(program->second, command_line, directory)
                         : static_cast<std::uint32_t>(program->second.exit_code);
-  runtime.files.children.push_back(child);
+  runtime.processes.children.push_back(child);
 
-  const std::size_t index = runtime.files.children.size() - 1;
+  const std::size_t index = runtime.processes.children.size() - 1;
   const std::uintptr_t process = NewHandle();
   const std::uintptr_t thread = NewHandle();
-  runtime.files.process_handles[process] = index;
-  runtime.files.thread_handles[thread] = index;
+  runtime.processes.process_handles[process] = index;
+  runtime.processes.thread_handles[thread] = index;
   lpProcessInformation->hProcess = reinterpret_cast<HANDLE>(process);
   lpProcessInformation->hThread = reinterpret_cast<HANDLE>(thread);
   lpProcessInformation->dwProcessId = static_cast<DWORD>(1000 + 4 * index);
@@ -152,24 +125,15 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
 
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) {
   ChildProcess* child = ChildOf(hProcess, false);
-  if (!child || !lpExitCode) {
-    CurrentRuntime().last_error = ERROR_INVALID_HANDLE;
-    return FALSE;
-  }
-  if (child->exit_code_query_fails) {
-    CurrentRuntime().last_error = ERROR_ACCESS_DENIED;
-    return FALSE;
-  }
+  if (!child || !lpExitCode) return Fail(ERROR_INVALID_HANDLE);
+  if (child->exit_code_query_fails) return Fail(ERROR_ACCESS_DENIED);
   *lpExitCode = CurrentRuntime().clock_ms >= child->ends_at_ms ? child->exit_code : STILL_ACTIVE;
   return TRUE;
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
   ChildProcess* child = ChildOf(hHandle, true);
-  if (!child) {
-    CurrentRuntime().last_error = ERROR_INVALID_HANDLE;
-    return WAIT_FAILED;
-  }
+  if (!child) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
   const std::uint64_t now = CurrentRuntime().clock_ms;
   if (now >= child->ends_at_ms) return WAIT_OBJECT_0;
   const std::uint64_t remaining = child->ends_at_ms - now;

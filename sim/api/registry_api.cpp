@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "sim/api/support.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
@@ -17,14 +18,12 @@ constexpr std::uint32_t kReadRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS |
 // What the platform answers when the registry quota leaves no room.
 constexpr LSTATUS kQuotaLimit = 613;  // ERROR_REGISTRY_QUOTA_LIMIT
 
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
 // Resolves a handle to its key; predefined roots resolve without opening.
 const OpenKey* Resolve(HKEY handle, OpenKey& root_scratch) {
   const auto value = reinterpret_cast<std::uintptr_t>(handle);
   if (RegKey* root = Current().registry.Root(value)) {
     root_scratch.key = root;
-    root_scratch.machine_hive = value == 0x80000002u;
+    root_scratch.machine_hive = value == kLocalMachine;
     // A user who is not elevated holds only read rights on the machine hive.
     root_scratch.access =
         root_scratch.machine_hive && !Current().user.elevated ? kReadRights : KEY_ALL_ACCESS;
@@ -44,7 +43,7 @@ bool IsPredefined(HKEY handle) {
 // unless it asks for the 64-bit view.
 std::vector<std::string> ViewParts(const OpenKey& from, const char* sub_key, REGSAM sam) {
   std::vector<std::string> parts = SplitRegPath(sub_key ? sub_key : "");
-  const bool hklm_root = from.key == Current().registry.Root(0x80000002u);
+  const bool hklm_root = from.key == Current().registry.Root(kLocalMachine);
   if (Current().os.is_64bit && hklm_root && !(sam & KEY_WOW64_64KEY) && !parts.empty() &&
       EqualsNoCase(parts[0], "SOFTWARE") && !(parts.size() > 1 && EqualsNoCase(parts[1], "Wow6432Node")))
     parts.insert(parts.begin() + 1, "Wow6432Node");
@@ -59,8 +58,7 @@ LSTATUS CheckAccess(const RegKey& key, bool machine_hive, REGSAM sam) {
 
 HKEY HandOut(RegKey* key, REGSAM sam, bool machine_hive) {
   Runtime& runtime = CurrentRuntime();
-  const std::uintptr_t value = runtime.next_handle;
-  runtime.next_handle += 4;
+  const std::uintptr_t value = NewHandle();
   runtime.open_keys[value] =
       OpenKey{key, sam & ~static_cast<std::uint32_t>(KEY_WOW64_64KEY | KEY_WOW64_32KEY), machine_hive};
   return reinterpret_cast<HKEY>(value);

@@ -3,19 +3,13 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
-#include "sim/api/handle_closers.h"
+#include "sim/api/support.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
 namespace {
 
 constexpr DWORD kErrorInvalidSid = 1337;
-constexpr std::uintptr_t kCurrentProcess = static_cast<std::uintptr_t>(-1);
-
-BOOL Fail(DWORD error) {
-  CurrentRuntime().last_error = error;
-  return FALSE;
-}
 
 std::vector<std::uint8_t> GroupSid(const TokenGroup& group) {
   std::vector<std::uint8_t> sid = SidFromText(group.sid);
@@ -56,11 +50,6 @@ const TokenGroup* GroupFor(const std::uint8_t* sid, const std::string& text) {
   return nullptr;
 }
 
-bool CloseToken(std::uintptr_t handle) {
-  return CurrentRuntime().system.token.open_tokens.erase(handle) != 0;
-}
-const bool kTokenCloserRegistered = RegisterHandleCloser(&CloseToken);
-
 }  // namespace
 }  // namespace sim
 
@@ -71,8 +60,7 @@ BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE 
   if (reinterpret_cast<std::uintptr_t>(ProcessHandle) != kCurrentProcess) return Fail(ERROR_INVALID_HANDLE);
   if (Current().system.token.open_error) return Fail(Current().system.token.open_error);
   Runtime& runtime = CurrentRuntime();
-  const std::uintptr_t value = runtime.next_handle;
-  runtime.next_handle += 4;
+  const std::uintptr_t value = NewHandle();
   runtime.system.token.open_tokens[value] = DesiredAccess;
   *TokenHandle = reinterpret_cast<HANDLE>(value);
   return TRUE;

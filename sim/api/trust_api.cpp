@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "sim/api/file_access.h"
+#include "sim/api/support.h"
 #include "sim/api/system_exports.h"
 #include "sim/machine/machine.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr std::int32_t kProviderUnknown = static_cast<std::int32_t>(0x800B0001u);  // TRUST_E_PROVIDER_UNKNOWN
 constexpr std::int32_t kInvalidArgument = static_cast<std::int32_t>(0x80070057u);  // E_INVALIDARG
-constexpr std::int32_t kNoSignature = static_cast<std::int32_t>(0x800B0100u);      // TRUST_E_NOSIGNATURE
 
 bool IsGenericVerifyV2(const GUID* action) {
   const GUID expected = WINTRUST_ACTION_GENERIC_VERIFY_V2;
@@ -56,10 +56,7 @@ std::int32_t Verify(TrustRequest& request, HWND hwnd, GUID* action, const WINTRU
     return kInvalidArgument;
   const std::string full = CheckerFullPath(WideToAnsi(request.path));
   const SimFile* found = Current().files.FindFile(full);
-  if (!found) {
-    CurrentRuntime().last_error = ERROR_FILE_NOT_FOUND;
-    return kNoSignature;
-  }
+  if (!found) return Fail(ERROR_FILE_NOT_FOUND, kNoSignature);
   return TrustResult(found->signature);
 }
 
@@ -71,6 +68,6 @@ using namespace sim;
 LONG WINAPI exports::WinVerifyTrust(HWND hwnd, GUID* pgActionID, LPVOID pWVTData) {
   TrustRequest request;
   request.result = Verify(request, hwnd, pgActionID, static_cast<const WINTRUST_DATA*>(pWVTData));
-  CurrentRuntime().files.trust_requests.push_back(request);
+  CurrentRuntime().trust.requests.push_back(request);
   return request.result;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "sim/api/file_access.h"
+#include "sim/api/support.h"
 #include "sim/api/system_exports.h"
 #include "sim/machine/machine.h"
 
@@ -42,14 +43,8 @@ std::vector<std::uint8_t> VersionBlock(const std::array<std::uint16_t, 4>& versi
 // The file's version block, or null with the error the platform gives.
 const SimFile* VersionedFile(LPCSTR path) {
   const SimFile* file = path ? Current().files.FindFile(CheckerFullPath(path)) : nullptr;
-  if (!file) {
-    CurrentRuntime().last_error = ERROR_FILE_NOT_FOUND;
-    return nullptr;
-  }
-  if (!file->version) {
-    CurrentRuntime().last_error = ERROR_RESOURCE_TYPE_NOT_FOUND;
-    return nullptr;
-  }
+  if (!file) return Fail(ERROR_FILE_NOT_FOUND, nullptr);
+  if (!file->version) return Fail(ERROR_RESOURCE_TYPE_NOT_FOUND, nullptr);
   return file;
 }
 
@@ -67,10 +62,7 @@ DWORD WINAPI exports::GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpd
 BOOL WINAPI exports::GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwLen, LPVOID lpData) {
   const SimFile* file = VersionedFile(lptstrFilename);
   if (!file) return FALSE;
-  if (!lpData) {
-    CurrentRuntime().last_error = ERROR_INVALID_PARAMETER;
-    return FALSE;
-  }
+  if (!lpData) return Fail(ERROR_INVALID_PARAMETER);
   // Like the platform, a short buffer gets the leading part of the block.
   const std::vector<std::uint8_t> block = VersionBlock(*file->version);
   std::memcpy(lpData, block.data(), std::min<std::size_t>(dwLen, block.size()));
@@ -80,18 +72,14 @@ BOOL WINAPI exports::GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwL
 BOOL WINAPI exports::VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen) {
   if (!pBlock || !lpSubBlock || !lplpBuffer || !puLen) return FALSE;
   // Only the root block is served; it holds the fixed file information.
-  if (std::strcmp(lpSubBlock, "\\") != 0) {
-    CurrentRuntime().last_error = ERROR_RESOURCE_TYPE_NOT_FOUND;
-    return FALSE;
-  }
+  if (std::strcmp(lpSubBlock, "\\") != 0) return Fail(ERROR_RESOURCE_TYPE_NOT_FOUND);
   const auto* bytes = static_cast<const std::uint8_t*>(pBlock);
   WORD length = 0, value_length = 0;
   std::memcpy(&length, bytes, 2);
   std::memcpy(&value_length, bytes + 2, 2);
   if (length < kValueOffset + sizeof(VS_FIXEDFILEINFO) || value_length != sizeof(VS_FIXEDFILEINFO) ||
       std::memcmp(bytes + 6, kKey, sizeof(kKey)) != 0) {
-    CurrentRuntime().last_error = ERROR_INVALID_DATA;
-    return FALSE;
+    return Fail(ERROR_INVALID_DATA);
   }
   *lplpBuffer = const_cast<std::uint8_t*>(bytes + kValueOffset);
   *puLen = value_length;

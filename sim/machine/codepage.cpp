@@ -57,4 +57,19 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && !NoCaseLess()(a, b) && !NoCaseLess()(b, a);
 }
 
+std::vector<std::uint8_t> WideBytes(std::u16string_view wide) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(wide.size() * 2);
+  for (char16_t w : wide) {
+    bytes.push_back(static_cast<std::uint8_t>(w & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(w >> 8));
+  }
+  return bytes;
+}
+
+std::string WideByteString(std::u16string_view wide) {
+  const std::vector<std::uint8_t> bytes = WideBytes(wide);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace sim

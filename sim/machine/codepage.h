@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sim {
 
@@ -17,5 +18,8 @@ struct NoCaseLess {
   using is_transparent = void;
 };
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// UTF-16 as little-endian bytes, the platform's in-memory and file form.
+std::vector<std::uint8_t> WideBytes(std::u16string_view wide);
+std::string WideByteString(std::u16string_view wide);
 
 }  // namespace sim

@@ -37,7 +37,7 @@ std::int32_t TrustResult(Signature signature) {
     case Signature::kUnsigned:
       break;
   }
-  return static_cast<std::int32_t>(0x800B0100u);
+  return kNoSignature;
 }
 
 Program FileVersionCompanion() {

@@ -26,6 +26,8 @@ enum class Signature {
   kExpired,        // CERT_E_EXPIRED: the signing certificate's validity has ended
 };
 std::int32_t TrustResult(Signature signature);
+// WinVerifyTrust's answer for a file without a signature, or no file at all.
+constexpr std::int32_t kNoSignature = static_cast<std::int32_t>(0x800B0100u);  // TRUST_E_NOSIGNATURE
 
 struct SimFile {
   std::string content;  // the file's bytes

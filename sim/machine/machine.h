@@ -11,8 +11,10 @@
 #include "sim/machine/files.h"
 #include "sim/machine/libraries.h"
 #include "sim/machine/os_facts.h"
+#include "sim/machine/process_runtime.h"
 #include "sim/machine/registry.h"
 #include "sim/machine/system_facts.h"
+#include "sim/machine/trust_runtime.h"
 
 namespace sim {
 
@@ -42,8 +44,15 @@ struct Runtime {
   std::uintptr_t next_handle = 0x1000;  // handle values the calls hand out
   std::map<std::uintptr_t, OpenKey> open_keys;
   LibraryRuntime libraries;
-  FileRuntime files;  // open files, search and process handles, trust requests
-  SystemRuntime system;
+  FileRuntime files;  // open text files and searches
+  ProcessRuntime processes;
+  TrustRuntime trust;
+  SystemRuntime system;  // tokens, SIDs and device lists
+
+  // What is still open of everything the calls hand out: keys, text files,
+  // searches, processes and their threads, libraries, tokens, SIDs and
+  // device lists, one "kind: count" per kind; empty when all is closed.
+  std::string LeftOpen() const;
 };
 
 // Installs a machine as the one the platform calls see, with a fresh runtime.

@@ -43,25 +43,23 @@ std::vector<std::string> SplitRegPath(std::string_view path) {
 }
 
 std::uintptr_t RootFromName(std::string_view name) {
-  static const std::pair<const char*, std::uintptr_t> kRoots[] = {
-      {"HKEY_CLASSES_ROOT", 0x80000000u},   {"HKCR", 0x80000000u},
-      {"HKEY_CURRENT_USER", 0x80000001u},   {"HKCU", 0x80000001u},
-      {"HKEY_LOCAL_MACHINE", 0x80000002u},  {"HKLM", 0x80000002u},
-      {"HKEY_USERS", 0x80000003u},          {"HKU", 0x80000003u},
-      {"HKEY_CURRENT_CONFIG", 0x80000005u}, {"HKCC", 0x80000005u}};
+  static const std::pair<const char*, std::uintptr_t> kRoots[] = {{"HKEY_CLASSES_ROOT", kClassesRoot},
+                                                                  {"HKCR", kClassesRoot},
+                                                                  {"HKEY_CURRENT_USER", kCurrentUser},
+                                                                  {"HKCU", kCurrentUser},
+                                                                  {"HKEY_LOCAL_MACHINE", kLocalMachine},
+                                                                  {"HKLM", kLocalMachine},
+                                                                  {"HKEY_USERS", kUsers},
+                                                                  {"HKU", kUsers},
+                                                                  {"HKEY_CURRENT_CONFIG", kCurrentConfig},
+                                                                  {"HKCC", kCurrentConfig}};
   for (const auto& [root_name, value] : kRoots)
     if (EqualsNoCase(name, root_name)) return value;
   return 0;
 }
 
-std::vector<std::uint8_t> WideBytes(std::u16string_view wide) {
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(wide.size() * 2);
-  for (char16_t w : wide) {
-    bytes.push_back(static_cast<std::uint8_t>(w & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(w >> 8));
-  }
-  return bytes;
+bool IsStringType(std::uint32_t type) {
+  return type == kRegString || type == kRegExpandString || type == kRegMultiString;
 }
 
 std::u16string BytesToWide(const std::vector<std::uint8_t>& bytes) {
@@ -72,11 +70,11 @@ std::u16string BytesToWide(const std::vector<std::uint8_t>& bytes) {
 }
 
 Registry::Registry() {
-  for (auto [value, name] : {std::pair<std::uintptr_t, const char*>{0x80000000u, "HKEY_CLASSES_ROOT"},
-                             {0x80000001u, "HKEY_CURRENT_USER"},
-                             {0x80000002u, "HKEY_LOCAL_MACHINE"},
-                             {0x80000003u, "HKEY_USERS"},
-                             {0x80000005u, "HKEY_CURRENT_CONFIG"}}) {
+  for (auto [value, name] : {std::pair<std::uintptr_t, const char*>{kClassesRoot, "HKEY_CLASSES_ROOT"},
+                             {kCurrentUser, "HKEY_CURRENT_USER"},
+                             {kLocalMachine, "HKEY_LOCAL_MACHINE"},
+                             {kUsers, "HKEY_USERS"},
+                             {kCurrentConfig, "HKEY_CURRENT_CONFIG"}}) {
     auto root = std::make_unique<RegKey>();
     root->name = name;
     roots_.emplace(value, std::move(root));
@@ -147,7 +145,7 @@ void Registry::SetString(std::string_view path, std::string_view name, std::stri
 }
 
 void Registry::SetDword(std::string_view path, std::string_view name, std::uint32_t number) {
-  SetValue(path, name, 4,
+  SetValue(path, name, kRegDword,
            {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
             static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)});
 }

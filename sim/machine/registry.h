@@ -14,6 +14,26 @@
 
 namespace sim {
 
+// The value types the registry stores, by their platform numbers.
+enum RegType : std::uint32_t {
+  kRegNone = 0,
+  kRegString = 1,        // REG_SZ
+  kRegExpandString = 2,  // REG_EXPAND_SZ
+  kRegBinary = 3,        // REG_BINARY
+  kRegDword = 4,         // REG_DWORD
+  kRegMultiString = 7,   // REG_MULTI_SZ
+};
+bool IsStringType(std::uint32_t type);
+
+// The predefined root handles, by their platform values.
+enum RootHandle : std::uintptr_t {
+  kClassesRoot = 0x80000000u,
+  kCurrentUser = 0x80000001u,
+  kLocalMachine = 0x80000002u,
+  kUsers = 0x80000003u,
+  kCurrentConfig = 0x80000005u,
+};
+
 struct RegValue {
   std::string name;  // as written, letter case kept
   std::uint32_t type = 0;
@@ -56,12 +76,13 @@ class Registry {
   void SetValue(std::string_view path, std::string_view name, std::uint32_t type,
                 std::vector<std::uint8_t> data);
   // Stores ANSI text as the platform does: UTF-16LE with its terminator.
-  void SetString(std::string_view path, std::string_view name, std::string_view text, std::uint32_t type = 1);
+  void SetString(std::string_view path, std::string_view name, std::string_view text,
+                 std::uint32_t type = kRegString);
   void SetDword(std::string_view path, std::string_view name, std::uint32_t number);
   const RegValue* GetValue(std::string_view path, std::string_view name) const;
   void DenyRead(std::string_view path);
 
-  // The root key for a predefined handle value (0x80000002 for HKLM); null when unknown.
+  // The root key for a predefined handle value; null when unknown.
   RegKey* Root(std::uintptr_t predefined) const;
 
   // The registry has reached its size limit (the registry quota of Windows
@@ -76,7 +97,6 @@ class Registry {
 std::vector<std::string> SplitRegPath(std::string_view path);
 // The predefined handle value of a root name, or 0 when it names no root.
 std::uintptr_t RootFromName(std::string_view name);
-std::vector<std::uint8_t> WideBytes(std::u16string_view wide);
 std::u16string BytesToWide(const std::vector<std::uint8_t>& bytes);
 
 }  // namespace sim

@@ -103,11 +103,7 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
     if (encoding == "ansi") {
       bytes = WideToAnsi(wide);
     } else if (encoding == "utf-16le") {
-      bytes = "\xFF\xFE";  // the byte-order mark Notepad writes
-      for (char16_t w : wide) {
-        bytes.push_back(static_cast<char>(w & 0xFF));
-        bytes.push_back(static_cast<char>(w >> 8));
-      }
+      bytes = "\xFF\xFE" + WideByteString(wide);  // with the byte-order mark Notepad writes
     } else {
       ProfileFail(context, *entry.get("encoding"), "\"encoding\" must be \"ansi\" or \"utf-16le\"");
     }

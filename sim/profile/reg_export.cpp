@@ -58,7 +58,7 @@ std::u16string ValueLine(const RegValue& value) {
     text.pop_back();
     return line + Quoted(text);
   }
-  if (value.type == 4 && value.data.size() == 4) {
+  if (value.type == kRegDword && value.data.size() == 4) {
     char digits[16];
     std::snprintf(digits, sizeof(digits), "dword:%08x",
                   static_cast<unsigned>(value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
@@ -89,15 +89,10 @@ void ExportKey(const RegKey& key, const std::u16string& path, bool is_root, std:
 
 std::string ExportRegistry(const Registry& registry) {
   std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n";
-  for (std::uintptr_t root : {0x80000002u, 0x80000001u, 0x80000003u, 0x80000000u, 0x80000005u}) {
+  for (std::uintptr_t root : {kLocalMachine, kCurrentUser, kUsers, kClassesRoot, kCurrentConfig}) {
     if (const RegKey* key = registry.Root(root)) ExportKey(*key, AnsiToWide(key->name), true, text);
   }
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  return bytes;
+  return "\xFF\xFE" + WideByteString(text);
 }
 
 void ExportRegistryAtExitWhenAsked() {

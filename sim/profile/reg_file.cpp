@@ -183,7 +183,7 @@ class RegFileParser {
   }
 
   void ParseHex(const std::string& name, std::u16string_view rest) {
-    std::uint32_t type = 3;  // REG_BINARY
+    std::uint32_t type = kRegBinary;
     if (!rest.empty() && rest.front() == u'(') {
       const std::size_t close = rest.find(u')');
       if (close == std::u16string_view::npos || close == 1 || close > 9)
@@ -211,7 +211,7 @@ class RegFileParser {
       rest = TrimLeft(rest.substr(comma + 1));
     }
     // A REGEDIT4 file holds string types in the ANSI code page; the registry keeps UTF-16.
-    const bool string_type = type == 1 || type == 2 || type == 7;
+    const bool string_type = IsStringType(type);
     if (string_type && !unicode_) bytes = WideBytes(AnsiToWide(std::string(bytes.begin(), bytes.end())));
     registry_.SetValue(key_, name, type, std::move(bytes));
   }

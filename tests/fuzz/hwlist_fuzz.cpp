@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sim::Use(std::move(machine));
 
   const std::string version = ReadHwListProductVersion();
-  FUZZ_CHECK(sim::CurrentRuntime().files.open_files.empty());
+  FUZZ_CHECK(sim::CurrentRuntime().LeftOpen().empty());
   // A value is the rest of one line after an "=" that is not its first character.
   FUZZ_CHECK(version.size() <= 1021);
   FUZZ_CHECK(version.find('\n') == std::string::npos);

@@ -54,10 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StartCapture();
   const int exit_code = RunChecker(arguments.argc(), arguments.argv());
   const std::string output = Captured();
-  const sim::Runtime& runtime = sim::CurrentRuntime();
-  FUZZ_CHECK(runtime.open_keys.empty());
-  FUZZ_CHECK(runtime.files.AllClosed());
-  FUZZ_CHECK(runtime.libraries.loaded.empty());
+  FUZZ_CHECK(sim::CurrentRuntime().LeftOpen().empty());
 
   if (arguments.argc() < 4) {
     FUZZ_CHECK(exit_code == -1);

@@ -59,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t status = 12345;
   std::string description = "unchanged";
   ComparePackageVersion(selector, arguments.argc(), arguments.argv(), status, description);
-  FUZZ_CHECK(sim::CurrentRuntime().open_keys.empty());
-  FUZZ_CHECK(sim::CurrentRuntime().files.open_files.empty());
+  FUZZ_CHECK(sim::CurrentRuntime().LeftOpen().empty());
 
   // What the check should have found, read the way the checker reads it.
   const std::string package = ReadHwListProductVersion();

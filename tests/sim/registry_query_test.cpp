@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "probes/handles.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST(RegOpenKeyExA, AUserWhoIsNotElevatedMayReadButNotOpenForFullAccess) {
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_ACCESS_DENIED);
   EXPECT_EQ(key, nullptr);
   EXPECT_TRUE(OpenRegKey(HKEY_LOCAL_MACHINE, kKey, KEY_READ));
-  EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty());
+  EXPECT_TRUE(NothingLeftOpen());
 }
 
 }  // namespace

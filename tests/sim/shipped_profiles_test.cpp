@@ -13,6 +13,7 @@
 #include "probes/registry.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/profile.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ TEST(ShippedProfiles, DescribeTheReleasesTheyAreNamedFor) {
     EXPECT_EQ(sim::Current().environment.at("windir"), c.windir) << c.file;
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kInstaller, "InstallerLocation"), c.installer_location)
         << c.file;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.file;
+    EXPECT_TRUE(NothingLeftOpen()) << c.file;
   }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/system_libraries.h"
 #include "sim/profile/known_machines.h"
 #include "sim/profile/profile.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ TEST(SimTextFiles, ReadInTextMode) {
   EXPECT_EQ(ReadAll("ctrlz.txt"), "one\n");
   EXPECT_EQ(ReadAll("missing.txt"), "<none>");
   EXPECT_EQ(ReadAll("C:\\kit"), "<none>");  // a folder is no file
-  EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed());
+  EXPECT_TRUE(NothingLeftOpen());
 }
 
 TEST(SimFindFirstFile, FindsFilesAndFolders) {
@@ -79,7 +80,7 @@ TEST(SimFindFirstFile, FindsFilesAndFolders) {
     EXPECT_STREQ(data.cFileName, c.name);
     EXPECT_TRUE(FindClose(found));
   }
-  EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed());
+  EXPECT_TRUE(NothingLeftOpen());
 }
 
 TEST(SimDrives, AnswerGetDriveType) {

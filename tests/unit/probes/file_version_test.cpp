@@ -6,6 +6,7 @@
 #include "platform/system_libraries.h"
 #include "probes/process.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(GetFileVersionString, ReadsTheResourceOn32BitWindows) {
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\\\msiexec.exe"), "5.2.3790.1830");
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\plain.txt"), "");
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\missing.exe"), "");
-  EXPECT_TRUE(sim::CurrentRuntime().files.children.empty());
+  EXPECT_TRUE(sim::CurrentRuntime().processes.children.empty());
 }
 
 TEST(GetFileVersionString, AsksTheCompanionOn64BitWindows) {
@@ -36,7 +37,7 @@ TEST(GetFileVersionString, AsksTheCompanionOn64BitWindows) {
   // The companion, a 64-bit program, sees the native system32.
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "5.2.3790.1830");
   EXPECT_EQ(GetFileVersionString("C:\\Program Files\\Kit\\tool.exe"), "1.65535.0.7");
-  const auto& children = sim::CurrentRuntime().files.children;
+  const auto& children = sim::CurrentRuntime().processes.children;
   ASSERT_EQ(children.size(), 2u);
   EXPECT_EQ(children[1].command_line,
             "fileversion_x64 C:\\Program Files\\Kit\\tool.exe " + std::string(kTempFile));
@@ -44,7 +45,7 @@ TEST(GetFileVersionString, AsksTheCompanionOn64BitWindows) {
   EXPECT_EQ(children[1].startup_info_size, sizeof(STARTUPINFOA));
   EXPECT_FALSE(children[1].inherit_handles);
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\plain.txt"), "");
-  EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed());
+  EXPECT_TRUE(NothingLeftOpen());
 }
 
 TEST(GetFileVersionString, TrustsOnlyACompanionThatSucceeds) {
@@ -78,7 +79,7 @@ TEST(GetFileVersionString, NeedsTheTempVariable) {
   machine.environment.erase("temp");
   sim::ScopedMachine scoped(machine);
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "");
-  EXPECT_TRUE(sim::CurrentRuntime().files.children.empty());
+  EXPECT_TRUE(sim::CurrentRuntime().processes.children.empty());
 }
 
 TEST(GetFileVersionString, FindsTempWhateverItsLetterCase) {
@@ -132,7 +133,7 @@ TEST(RunAndWait, WaitsForTheChildsEnd) {
     EXPECT_EQ(RunAndWait("child.exe a b", nullptr), c.exit_code) << c.name;
     // The wait ends when the child does, not at the next poll.
     EXPECT_EQ(sim::CurrentRuntime().clock_ms, c.elapsed_ms) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -141,7 +142,7 @@ TEST(RunAndWait, ReportsMinusOneWhenTheChildCannotStart) {
   EXPECT_EQ(RunAndWait("no_such_program x", nullptr), -1);
   // The 64-bit companion does not start on 32-bit Windows.
   EXPECT_EQ(RunAndWait("fileversion_x64 a b", nullptr), -1);
-  EXPECT_EQ(sim::CurrentRuntime().files.failed_starts.size(), 2u);
+  EXPECT_EQ(sim::CurrentRuntime().processes.failed_starts.size(), 2u);
 }
 
 TEST(RunAndWait, StartsTheChildInTheGivenDirectory) {
@@ -150,7 +151,7 @@ TEST(RunAndWait, StartsTheChildInTheGivenDirectory) {
   machine.files.AddFolder("C:\\work");
   sim::ScopedMachine scoped(machine);
   EXPECT_EQ(RunAndWait("child", "C:\\work"), 0);
-  EXPECT_EQ(sim::CurrentRuntime().files.children.at(0).current_directory, "C:\\work");
+  EXPECT_EQ(sim::CurrentRuntime().processes.children.at(0).current_directory, "C:\\work");
   EXPECT_EQ(RunAndWait("child", "C:\\nowhere"), -1);
 }
 

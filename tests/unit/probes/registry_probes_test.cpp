@@ -11,6 +11,7 @@
 #include "probes/registry.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ class RegistryProbes : public ::testing::Test {
  protected:
   void Install(sim::Machine machine) { sim::Use(std::move(machine)); }
   void TearDown() override {
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << "a registry key was left open";
+    EXPECT_TRUE(NothingLeftOpen());
     sim::Use(sim::Machine());
   }
 };
@@ -81,7 +82,7 @@ TEST_F(RegistryProbes, ReadRegStringConvertsEachValueShape) {
     machine.registry.SetValue(kHklmKey, "Value", c.type, c.raw);
     Install(std::move(machine));
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kKey, "Value"), c.expected) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -115,7 +116,7 @@ TEST_F(RegistryProbes, WhatCannotBeReadIsAbsent) {
   for (const AbsenceCase& c : cases) {
     Install(c.machine);
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, c.path, c.value), "") << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -151,7 +152,7 @@ TEST_F(RegistryProbes, KeyExistsSeesTheProcessOwnViewOnly) {
   for (const ExistsCase& c : cases) {
     Install(c.machine);
     EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kKey), c.expected) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -298,7 +299,7 @@ TEST_F(RegistryProbes, CreateSubKeyMakesOrOpensTheKey) {
     EXPECT_EQ(sim::Current().registry.Find(kHklmKey) != nullptr, c.key_afterwards) << c.name;
     EXPECT_EQ(sim::Current().registry.Find(parent_path) != nullptr, c.parent_exists) << c.name;
     EXPECT_EQ(sim::Current().registry.GetValue(kHklmKey, "Kept") != nullptr, c.existing) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -347,7 +348,7 @@ TEST_F(RegistryProbes, WriteRegValueStoresTheTextWithItsTerminator) {
     EXPECT_EQ(back.status, ERROR_SUCCESS) << c.name;
     EXPECT_EQ(back.type, static_cast<DWORD>(REG_SZ)) << c.name;
     EXPECT_EQ(back.bytes, c.read_back) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -381,7 +382,7 @@ TEST_F(RegistryProbes, WriteRegValueSaysWhichStepFailed) {
     Install(std::move(machine));
     EXPECT_EQ(WriteRegValue(HKEY_LOCAL_MACHINE, kKey, "MN", "4.2", REG_SZ), c.expected) << c.name;
     EXPECT_EQ(sim::Current().registry.GetValue(kHklmKey, "MN"), nullptr) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ std::string VersionOfFile(const std::string& bytes) {
   machine.files.AddFile("D:\\windows\\rodadazadezad\\hwlist.ini", bytes);
   sim::ScopedMachine scoped(machine);
   const std::string version = ReadHwListProductVersion();
-  EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed());
+  EXPECT_TRUE(NothingLeftOpen());
   return version;
 }
 

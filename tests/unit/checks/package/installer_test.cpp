@@ -76,8 +76,8 @@ TEST(IsInstallerVersionSufficient, PassesTheDoubledBackslashToTheCompanion) {
   sim::ScopedMachine scoped(machine);
   CaptureOsVersion();
   EXPECT_FALSE(IsInstallerVersionSufficient());
-  ASSERT_EQ(sim::CurrentRuntime().files.children.size(), 1u);
-  EXPECT_EQ(sim::CurrentRuntime().files.children[0].command_line.rfind(
+  ASSERT_EQ(sim::CurrentRuntime().processes.children.size(), 1u);
+  EXPECT_EQ(sim::CurrentRuntime().processes.children[0].command_line.rfind(
                 "fileversion_x64 C:\\WINDOWS\\system32\\\\msiexec.exe ", 0),
             0u);
 }

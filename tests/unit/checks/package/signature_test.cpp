@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/system_libraries.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -66,9 +67,9 @@ TEST(VerifyPackageSignature, FailsOnlyForAPresentPackageThatDoesNotVerify) {
     sim::ScopedMachine scoped(machine);
     SystemLibraryScope libraries;
     EXPECT_EQ(VerifyPackageSignature(c.tag), c.expected) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
     const bool verified = c.file && !c.folder && !PackagePathForTag(c.tag).empty();
-    EXPECT_EQ(sim::CurrentRuntime().files.trust_requests.size(), verified ? 1u : 0u) << c.name;
+    EXPECT_EQ(sim::CurrentRuntime().trust.requests.size(), verified ? 1u : 0u) << c.name;
   }
 }
 
@@ -79,8 +80,8 @@ TEST(VerifyPackageSignature, SendsASilentFileRequest) {
   sim::ScopedMachine scoped(machine);
   SystemLibraryScope libraries;
   ASSERT_TRUE(VerifyPackageSignature("KESTRELDOCS"));
-  ASSERT_EQ(sim::CurrentRuntime().files.trust_requests.size(), 1u);
-  const sim::TrustRequest& request = sim::CurrentRuntime().files.trust_requests[0];
+  ASSERT_EQ(sim::CurrentRuntime().trust.requests.size(), 1u);
+  const sim::TrustRequest& request = sim::CurrentRuntime().trust.requests[0];
   EXPECT_EQ(request.result, 0);
   EXPECT_TRUE(request.window_is_null);
   EXPECT_TRUE(request.generic_verify_v2);
@@ -106,7 +107,7 @@ TEST(FileExists, FindsFilesNotFolders) {
   EXPECT_FALSE(FileExists("..\\b.msi"));
   EXPECT_FALSE(FileExists("..\\c.msi"));
   EXPECT_FALSE(FileExists(""));
-  EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed());
+  EXPECT_TRUE(NothingLeftOpen());
 }
 
 }  // namespace

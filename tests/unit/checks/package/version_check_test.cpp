@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ TEST(ComparePackageVersion, RecordsThePackageVersionUnderTheSelectorsName) {
     EXPECT_EQ(value->name, c.selector);
     EXPECT_EQ(value->type, 1u);
     EXPECT_EQ(sim::WideToAnsi(sim::BytesToWide(value->data)), std::string(c.recorded) + '\0');
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty());
+    EXPECT_TRUE(NothingLeftOpen());
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/keyword_table.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace software_test {
 
@@ -60,9 +61,6 @@ inline bool RowHolds(const char* keyword) {
 }
 
 // Every key and library that a check opened is closed again.
-inline void ExpectNothingLeftOpen(const std::string& name) {
-  EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << name << ": a registry key was left open";
-  EXPECT_TRUE(sim::CurrentRuntime().libraries.loaded.empty()) << name << ": a library was not freed";
-}
+inline void ExpectNothingLeftOpen(const std::string& name) { EXPECT_TRUE(NothingLeftOpen()) << name; }
 
 }  // namespace software_test

@@ -5,6 +5,7 @@
 #include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ TEST(IsHwMgmtComponentInstalled, OnlyADwordOfOneInTheNativeView) {
   for (ProbeCase& c : cases) {
     sim::ScopedMachine scoped(c.machine);
     EXPECT_EQ(IsHwMgmtComponentInstalled(), c.expected) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -67,7 +68,7 @@ TEST(IsR2SetupInstalled, AnyDatumThatFitsFourBytes) {
   for (ProbeCase& c : cases) {
     sim::ScopedMachine scoped(c.machine);
     EXPECT_EQ(IsR2SetupInstalled(), c.expected) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -114,11 +115,11 @@ TEST(CheckHwMgmt, AsksTheFamilyLibraryThenTheRegistryAndFreesTheLibrary) {
       EXPECT_EQ(answer, missing_check ? c.missing : c.installed)
           << c.name << (missing_check ? " missing" : "");
       const sim::LibraryRuntime& libraries = sim::CurrentRuntime().libraries;
-      EXPECT_TRUE(libraries.loaded.empty()) << c.name << ": library not freed";
+      EXPECT_TRUE(NothingLeftOpen()) << c.name;
       const std::vector<std::string> asked = {"KVIL32.DLL!IsSystem7GOrLower"};
       EXPECT_EQ(libraries.calls, c.library == Library::kAnswers ? asked : std::vector<std::string>())
           << c.name;
-      EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+      EXPECT_TRUE(NothingLeftOpen()) << c.name;
     }
   }
 }
@@ -163,7 +164,7 @@ TEST(HasDeviceWithHardwareId, ComparesTheFirstIdOfPresentDevices) {
     SystemLibraryScope libraries;
     EXPECT_EQ(HasDeviceWithHardwareId("*imbdrv"), c.found) << c.name;
     const sim::SystemRuntime& runtime = sim::CurrentRuntime().system;
-    EXPECT_TRUE(runtime.devices.open_sets.empty()) << c.name << ": device set not destroyed";
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
     for (const std::string& instance : c.not_queried)
       for (const std::string& queried : runtime.devices.property_queries)
         EXPECT_NE(queried, instance) << c.name << ": the walk went past its stop";

@@ -3,6 +3,7 @@
 #include "checks/system/platform.h"
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -134,7 +135,7 @@ TEST_F(PlatformChecks, NonDriverSigningCountsOnlyAOneBytePolicyOnWindows2000) {
   for (MachineCase& c : cases) {
     UseRecordOf(c.machine);
     EXPECT_EQ(IsNonDriverSigningSilent(), c.expected) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST(IsAdministratorsMember, WalksTheTokenGroupsAndFreesEverything) {
     EXPECT_EQ(runtime.lookups.size(), c.lookups) << c.name;
     for (const std::string& looked_up : runtime.lookups)
       EXPECT_EQ(looked_up, sim::kAdministratorsSid) << c.name;
-    EXPECT_TRUE(runtime.open_tokens.empty()) << c.name << ": token handle left open";
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
     EXPECT_TRUE(runtime.allocated_sids.empty()) << c.name << ": SID not freed";
   }
 }

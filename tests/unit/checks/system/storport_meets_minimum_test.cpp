@@ -4,6 +4,7 @@
 #include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ TEST_F(StorportMeetsMinimumTest, ReadsTheDriverOnServer2003Only) {
     Use(std::move(c.machine));
     SystemLibraryScope libraries;
     EXPECT_EQ(StorportMeetsMinimum(c.minimum), c.meets) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -74,10 +75,10 @@ TEST_F(StorportMeetsMinimumTest, AMissingDriverOrWindirReadsAsBelow) {
 TEST_F(StorportMeetsMinimumTest, SixtyFourBitWindowsAsksTheCompanion) {
   Use(WithDriver(sim::Server2003(1, true), {5, 2, 3790, 1830}));
   EXPECT_FALSE(StorportMeetsMinimum(kMinimum));
-  const sim::FileRuntime& files = sim::CurrentRuntime().files;
-  ASSERT_EQ(files.children.size(), 1u);
-  EXPECT_EQ(files.children[0].command_line, std::string("fileversion_x64 ") + kDriver + " " + kOutput);
-  EXPECT_TRUE(files.AllClosed());
+  const sim::ProcessRuntime& processes = sim::CurrentRuntime().processes;
+  ASSERT_EQ(processes.children.size(), 1u);
+  EXPECT_EQ(processes.children[0].command_line, std::string("fileversion_x64 ") + kDriver + " " + kOutput);
+  EXPECT_TRUE(NothingLeftOpen());
   const sim::SimFile* output = sim::Current().files.FindFile(kOutput);
   ASSERT_NE(output, nullptr) << "the output file stays";
   EXPECT_EQ(output->content, "5.2.3790.1830");
@@ -111,7 +112,7 @@ TEST_F(StorportMeetsMinimumTest, CompanionFailuresAndLeftoverOutput) {
   no_temp.environment.erase("temp");
   Use(no_temp);
   EXPECT_FALSE(StorportMeetsMinimum(kMinimum));
-  EXPECT_TRUE(sim::CurrentRuntime().files.children.empty()) << "no command line built from nothing";
+  EXPECT_TRUE(sim::CurrentRuntime().processes.children.empty()) << "no command line built from nothing";
 }
 
 }  // namespace
