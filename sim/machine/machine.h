@@ -60,13 +60,4 @@ void Use(Machine machine);
 Machine& Current();
 Runtime& CurrentRuntime();
 
-// Installs a machine for the lifetime of a scope (tests).
-class ScopedMachine {
- public:
-  explicit ScopedMachine(Machine machine) { Use(std::move(machine)); }
-  ~ScopedMachine() { Use(Machine()); }
-  ScopedMachine(const ScopedMachine&) = delete;
-  ScopedMachine& operator=(const ScopedMachine&) = delete;
-};
-
 }  // namespace sim

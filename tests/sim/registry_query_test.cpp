@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "probes/handles.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -16,7 +17,7 @@ TEST(RegQueryValueExA, DataLargerThanTheBufferFailsWithMoreDataAndTheSizeNeeded)
   sim::Machine setup = sim::Server2003(2, false);
   const std::string list = std::string(5000, 'N') + '\0';  // SetString adds the list's final NUL
   setup.registry.SetString(std::string("HKLM\\") + kKey, "InstalledInstances", list, REG_MULTI_SZ);
-  sim::ScopedMachine machine(setup);
+  InstalledMachine machine(setup);
   UniqueRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_ACCESS);
   ASSERT_TRUE(key);
   char buffer[4096];
@@ -31,7 +32,7 @@ TEST(RegQueryValueExA, AListOfStringsComesBackAsAnsiWithItsTerminators) {
   sim::Machine setup = sim::Server2003(2, false);
   setup.registry.SetString(std::string("HKLM\\") + kKey, "InstalledInstances", std::string("A\0BC\0", 5),
                            REG_MULTI_SZ);
-  sim::ScopedMachine machine(setup);
+  InstalledMachine machine(setup);
   UniqueRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_ACCESS);
   ASSERT_TRUE(key);
   char buffer[16];
@@ -48,7 +49,7 @@ TEST(RegOpenKeyExA, AUserWhoIsNotElevatedMayReadButNotOpenForFullAccess) {
   sim::Machine setup = sim::Server2003(2, false);
   setup.registry.Create(std::string("HKLM\\") + kKey);
   setup.user.elevated = false;
-  sim::ScopedMachine machine(setup);
+  InstalledMachine machine(setup);
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_ACCESS_DENIED);
   EXPECT_EQ(key, nullptr);

@@ -13,6 +13,7 @@
 #include "probes/registry.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/profile.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -51,7 +52,7 @@ TEST(ShippedProfiles, DescribeTheReleasesTheyAreNamedFor) {
       {"server2008r2-core.toml", 6, 1, 7601, 1, 3, true, 13, "C:\\Windows", "C:\\Windows\\SysWOW64\\", true},
   };
   for (const ShippedCase& c : cases) {
-    sim::ScopedMachine machine(sim::LoadProfile(kProfiles + "/" + c.file));
+    InstalledMachine machine(sim::LoadProfile(kProfiles + "/" + c.file));
     CaptureOsVersion();
     EXPECT_EQ(OsVersionRecord.dwMajorVersion, c.major) << c.file;
     EXPECT_EQ(OsVersionRecord.dwMinorVersion, c.minor) << c.file;

@@ -7,6 +7,7 @@
 #include "platform/system_libraries.h"
 #include "sim/profile/known_machines.h"
 #include "sim/profile/profile.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST(SimTextFiles, ReadInTextMode) {
   machine.current_directory = "C:\\Kit";
   machine.files.AddFile("C:\\kit\\crlf.txt", "a\r\nb\rc\r\n\r");
   machine.files.AddFile("C:\\kit\\ctrlz.txt", std::string("one\r\n\x1Atwo", 9));
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_EQ(ReadAll("CRLF.TXT"), "a\nb\rc\n\r");
   EXPECT_EQ(ReadAll("ctrlz.txt"), "one\n");
   EXPECT_EQ(ReadAll("missing.txt"), "<none>");
@@ -54,7 +55,7 @@ TEST(SimFindFirstFile, FindsFilesAndFolders) {
   sim::Machine machine = sim::Server2003(2, false);
   machine.files.AddFile("C:\\kit\\SysMgmt.msi");
   machine.files.AddFolder("C:\\kit\\Folder.msi");
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   const struct {
     const char* pattern;
     DWORD attributes;  // 0: nothing found
@@ -87,7 +88,7 @@ TEST(SimDrives, AnswerGetDriveType) {
   sim::Machine machine = sim::Server2003(2, false);
   machine.files.drives['D'] = sim::kDriveCdrom;
   machine.current_directory = "D:\\setup";
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_EQ(GetDriveTypeA("C:"), UINT{DRIVE_FIXED});
   EXPECT_EQ(GetDriveTypeA("d:\\"), UINT{DRIVE_CDROM});
   EXPECT_EQ(GetDriveTypeA(nullptr), UINT{DRIVE_CDROM});
@@ -99,7 +100,7 @@ TEST(SimVersionResources, ServeTheFixedFileInfo) {
   sim::Machine machine = sim::Server2003(2, true);
   machine.files.AddVersionedFile("C:\\WINDOWS\\SysWOW64\\msiexec.exe", {3, 1, 4000, 1823});
   machine.files.AddVersionedFile("C:\\WINDOWS\\system32\\msiexec.exe", {3, 1, 4000, 2435});
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   SystemLibraryScope libraries;
   // The 32-bit checker reaches system32 through WOW64's redirection.
   DWORD handle = 7;
@@ -120,7 +121,7 @@ TEST(SimVersionResources, ServeTheFixedFileInfo) {
 }
 
 TEST(SimMultiByteToWideChar, ConvertsCodePage1252) {
-  sim::ScopedMachine scoped(sim::Server2003(2, false));
+  InstalledMachine scoped(sim::Server2003(2, false));
   WCHAR wide[8];
   ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, "a\x80\xe9", -1, wide, 8), 4);
   EXPECT_EQ(wide[1], u'\u20AC');

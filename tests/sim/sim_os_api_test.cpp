@@ -8,11 +8,12 @@
 #include "probes/entry_points.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 
 namespace {
 
 TEST(SimGetVersionExA, TheSizeFieldChoosesTheRecord) {
-  sim::ScopedMachine machine(sim::Server2003(1, false));
+  InstalledMachine machine(sim::Server2003(1, false));
   struct Case {
     const char* name;
     DWORD size;
@@ -46,7 +47,7 @@ TEST(SimGetProductInfo, SucceedsForVersionSixAndLater) {
   using GetProductInfoFn = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
   sim::Machine core = sim::Server2008R2();
   core.os.product_info = 13;
-  sim::ScopedMachine machine(core);
+  InstalledMachine machine(core);
   auto get_product_info = LookUpExport<GetProductInfoFn>(GetModuleHandleA("Kernel32.dll"), "GetProductInfo");
   ASSERT_NE(get_product_info, nullptr);
   DWORD product = 99;
@@ -60,7 +61,7 @@ TEST(SimGetProductInfo, SucceedsForVersionSixAndLater) {
 }
 
 TEST(SimGetProductInfo, IsMissingBeforeVersionSix) {
-  sim::ScopedMachine machine(sim::Server2003(2, false));
+  InstalledMachine machine(sim::Server2003(2, false));
   EXPECT_EQ(GetProcAddress(GetModuleHandleA("kernel32"), "GetProductInfo"), nullptr);
 }
 

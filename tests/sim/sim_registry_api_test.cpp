@@ -9,6 +9,7 @@
 #include "probes/handles.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 
 namespace {
 
@@ -22,9 +23,9 @@ class SimRegistryApi : public ::testing::Test {
     // Seven characters stored as UTF-16: 16 bytes stored, 8 read through the ANSI call.
     machine.registry.SetString(kHklmKey, "Text", "version");
     machine.registry.SetDword(kHklmKey, "Number", 300);
-    sim::Use(std::move(machine));
+    machine_.Install(std::move(machine));
   }
-  void TearDown() override { sim::Use(sim::Machine()); }
+  InstalledMachine machine_;
 };
 
 TEST_F(SimRegistryApi, QueryReportsTheSizeInAnsiBytes) {
@@ -120,7 +121,7 @@ TEST_F(SimRegistryApi, AHandleOfTheMachineRootRedirectsLikeTheRootItself) {
   sim::Machine machine = sim::Server2003(1, true);
   machine.registry.SetString("HKLM\\SOFTWARE\\Wow6432Node\\Vendor", "View", "32");
   machine.registry.SetString("HKLM\\SOFTWARE\\Vendor", "View", "64");
-  sim::Use(std::move(machine));
+  machine_.Install(std::move(machine));
   UniqueRegKey root = OpenRegKey(HKEY_LOCAL_MACHINE, "", KEY_READ);
   ASSERT_TRUE(root);
   UniqueRegKey vendor = OpenRegKey(root.get(), "SOFTWARE\\Vendor", KEY_READ);

@@ -8,11 +8,12 @@
 #include "platform/system_libraries.h"
 #include "sim/profile/known_machines.h"
 #include "sim/profile/profile.h"
+#include "support/installed_machine.h"
 
 namespace {
 
 TEST(SimulatedToken, SizeQueryReportsTheWholeBlockAndSidsHaveTheirLayout) {
-  sim::ScopedMachine scoped(sim::Server2003(2, false));
+  InstalledMachine scoped(sim::Server2003(2, false));
   HANDLE token = nullptr;
   ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
   DWORD size = 0;
@@ -58,7 +59,7 @@ TEST(SimulatedDevices, EnumerationChecksTheRecordSizeAndEndsWithNoMoreItems) {
   machine.system.devices.devices = {{"ROOT\\A\\0000", true, {"*a", "b"}, 0},
                                     {"ROOT\\B\\0000", false, {"*b"}, 0},
                                     {"ROOT\\C\\0000", true, {}, 0}};
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   SystemLibraryScope libraries;
   HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
   ASSERT_NE(set, INVALID_HANDLE_VALUE);
@@ -98,7 +99,7 @@ TEST(SimulatedDevices, EnumerationChecksTheRecordSizeAndEndsWithNoMoreItems) {
 TEST(SimulatedSuiteQuery, AndWantsEverySuiteOrWantsOne) {
   sim::Machine machine = sim::Windows2000Sp4();
   machine.os.suite_mask = 0x110;
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   OSVERSIONINFOEXA query = {};
   query.dwOSVersionInfoSize = sizeof(query);
   query.wSuiteMask = 0x101;

@@ -10,6 +10,7 @@
 #include "probes/os_facts.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 
 namespace {
 
@@ -31,8 +32,7 @@ const char kUsage[] = "Run app like this....kvchecks.exe MODE STATUS DESC\n";
 
 class FrontEnd : public ::testing::Test {
  protected:
-  void SetUp() override { sim::Use(sim::Server2003(2, false)); }
-  void TearDown() override { sim::Use(sim::Machine()); }
+  InstalledMachine machine_{sim::Server2003(2, false)};
 };
 
 TEST_F(FrontEnd, FewerThanThreeArgumentsGetTheUsageText) {
@@ -96,7 +96,7 @@ TEST_F(FrontEnd, CapturesTheOsFactsBeforeDispatch) {
        "Status=0\nDescriptionID=d\n"},
   };
   for (const Case& c : cases) {
-    sim::Use(c.machine);
+    machine_.Install(c.machine);
     OsVersionRecord = OSVERSIONINFOEXA{};
     const Outcome outcome = RunWith({"kvchecks", c.mode, "9", "d"});
     EXPECT_EQ(outcome.exit_code, 0) << c.name;
@@ -118,7 +118,7 @@ TEST_F(FrontEnd, SleepWaitsStatusMillisecondsAndReportsZero) {
       {"MostNegativeDoesNotWait", "-2147483648", 0},
   };
   for (const Case& c : cases) {
-    sim::Use(sim::Server2003(2, false));
+    machine_.Install(sim::Server2003(2, false));
     const Outcome outcome = RunWith({"kvchecks", "SLEEP", c.status, "slept"});
     EXPECT_EQ(outcome.exit_code, 0) << c.name;
     EXPECT_EQ(outcome.stdout_bytes, "Status=0\nDescriptionID=slept\n") << c.name;

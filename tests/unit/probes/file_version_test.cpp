@@ -6,6 +6,7 @@
 #include "platform/system_libraries.h"
 #include "probes/process.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -23,7 +24,7 @@ sim::Machine MachineWithFiles(bool sixty_four_bit) {
 }
 
 TEST(GetFileVersionString, ReadsTheResourceOn32BitWindows) {
-  sim::ScopedMachine scoped(MachineWithFiles(false));
+  InstalledMachine scoped(MachineWithFiles(false));
   SystemLibraryScope libraries;
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "5.2.3790.1830");
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\\\msiexec.exe"), "5.2.3790.1830");
@@ -33,7 +34,7 @@ TEST(GetFileVersionString, ReadsTheResourceOn32BitWindows) {
 }
 
 TEST(GetFileVersionString, AsksTheCompanionOn64BitWindows) {
-  sim::ScopedMachine scoped(MachineWithFiles(true));
+  InstalledMachine scoped(MachineWithFiles(true));
   // The companion, a 64-bit program, sees the native system32.
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "5.2.3790.1830");
   EXPECT_EQ(GetFileVersionString("C:\\Program Files\\Kit\\tool.exe"), "1.65535.0.7");
@@ -69,7 +70,7 @@ TEST(GetFileVersionString, TrustsOnlyACompanionThatSucceeds) {
     machine.files.programs["fileversion_x64"].exit_code = c.exit_code;
     machine.files.programs["fileversion_x64"].writes_output = c.writes_output;
     if (c.left_over != "<none>") machine.files.AddFile(kTempFile, c.left_over);
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), c.version) << c.name;
   }
 }
@@ -77,7 +78,7 @@ TEST(GetFileVersionString, TrustsOnlyACompanionThatSucceeds) {
 TEST(GetFileVersionString, NeedsTheTempVariable) {
   sim::Machine machine = MachineWithFiles(true);
   machine.environment.erase("temp");
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "");
   EXPECT_TRUE(sim::CurrentRuntime().processes.children.empty());
 }
@@ -86,7 +87,7 @@ TEST(GetFileVersionString, FindsTempWhateverItsLetterCase) {
   sim::Machine machine = MachineWithFiles(true);
   machine.environment.erase("temp");
   machine.environment["TEMP"] = kTemp;
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "5.2.3790.1830");
 }
 
@@ -97,7 +98,7 @@ TEST(GetFileVersionString, BuildsLongPathsWhole) {
   machine.environment["temp"] = deep_temp;
   machine.files.AddFolder(deep_temp);
   machine.files.AddVersionedFile(deep_file, {9, 8, 7, 6});
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_EQ(GetFileVersionString(deep_file), "9.8.7.6");
 }
 
@@ -129,7 +130,7 @@ TEST(RunAndWait, WaitsForTheChildsEnd) {
   for (const WaitCase& c : cases) {
     sim::Machine machine = sim::Server2003(2, false);
     machine.files.programs["child"] = c.program;
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     EXPECT_EQ(RunAndWait("child.exe a b", nullptr), c.exit_code) << c.name;
     // The wait ends when the child does, not at the next poll.
     EXPECT_EQ(sim::CurrentRuntime().clock_ms, c.elapsed_ms) << c.name;
@@ -138,7 +139,7 @@ TEST(RunAndWait, WaitsForTheChildsEnd) {
 }
 
 TEST(RunAndWait, ReportsMinusOneWhenTheChildCannotStart) {
-  sim::ScopedMachine scoped(sim::Server2003(2, false));
+  InstalledMachine scoped(sim::Server2003(2, false));
   EXPECT_EQ(RunAndWait("no_such_program x", nullptr), -1);
   // The 64-bit companion does not start on 32-bit Windows.
   EXPECT_EQ(RunAndWait("fileversion_x64 a b", nullptr), -1);
@@ -149,7 +150,7 @@ TEST(RunAndWait, StartsTheChildInTheGivenDirectory) {
   sim::Machine machine = sim::Server2003(2, false);
   machine.files.programs["child"] = sim::Program();
   machine.files.AddFolder("C:\\work");
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_EQ(RunAndWait("child", "C:\\work"), 0);
   EXPECT_EQ(sim::CurrentRuntime().processes.children.at(0).current_directory, "C:\\work");
   EXPECT_EQ(RunAndWait("child", "C:\\nowhere"), -1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ TEST(MeetsOsLevel, FollowsTheVersionTable) {
 }
 
 TEST(CaptureOsVersion, FillsTheExtendedRecord) {
-  sim::ScopedMachine machine(sim::Server2003(1, true));
+  InstalledMachine machine(sim::Server2003(1, true));
   OsVersionRecord = OSVERSIONINFOEXA{};
   CaptureOsVersion();
   EXPECT_EQ(OsVersionRecord.dwOSVersionInfoSize, 156u);
@@ -56,7 +57,7 @@ TEST(CaptureOsVersion, FillsTheExtendedRecord) {
 TEST(CaptureOsVersion, AFailedCallLeavesZerosButTheSize) {
   sim::Machine failing = sim::Server2008R2();
   failing.os.version_call_fails = true;
-  sim::ScopedMachine machine(failing);
+  InstalledMachine machine(failing);
   OsVersionRecord = OSVERSIONINFOEXA{};
   CaptureOsVersion();
   EXPECT_EQ(OsVersionRecord.dwOSVersionInfoSize, 156u);
@@ -85,7 +86,7 @@ TEST(IsRunningUnderWow64, AnswersFromTheOptionalEntryPoint) {
       {"MissingExportReadsFalse", x64_without_export, false},
   };
   for (Case& c : cases) {
-    sim::ScopedMachine machine(c.machine);
+    InstalledMachine machine(c.machine);
     EXPECT_EQ(IsRunningUnderWow64(), c.expected) << c.name;
   }
 }
@@ -102,7 +103,7 @@ TEST(IsNativeItanium, ReadsTheNativeArchitecture) {
       {itanium_2000, false},  // no GetNativeSystemInfo on Windows 2000
   };
   for (const auto& [described, expected] : cases) {
-    sim::ScopedMachine machine(described);
+    InstalledMachine machine(described);
     EXPECT_EQ(IsNativeItanium(), expected);
   }
 }

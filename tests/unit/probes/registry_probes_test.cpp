@@ -11,6 +11,7 @@
 #include "probes/registry.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -29,11 +30,9 @@ std::vector<std::uint8_t> Bytes(std::initializer_list<int> bytes) {
 // opened by the time the test ends.
 class RegistryProbes : public ::testing::Test {
  protected:
-  void Install(sim::Machine machine) { sim::Use(std::move(machine)); }
-  void TearDown() override {
-    EXPECT_TRUE(NothingLeftOpen());
-    sim::Use(sim::Machine());
-  }
+  void Install(sim::Machine machine) { machine_.Install(std::move(machine)); }
+  void TearDown() override { EXPECT_TRUE(NothingLeftOpen()); }
+  InstalledMachine machine_;
 };
 
 struct ReadCase {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -12,7 +13,7 @@ std::string VersionOfFile(const std::string& bytes) {
   machine.current_directory = "D:\\windows\\rodadazadezad";
   machine.files.drives['D'] = sim::kDriveCdrom;
   machine.files.AddFile("D:\\windows\\rodadazadezad\\hwlist.ini", bytes);
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   const std::string version = ReadHwListProductVersion();
   EXPECT_TRUE(NothingLeftOpen());
   return version;
@@ -84,11 +85,11 @@ TEST(ReadHwListProductVersion, LooksInTheCurrentDirectoryOnly) {
   machine.current_directory = "C:\\setup\\bin";
   machine.files.AddFile("C:\\setup\\hwlist.ini", "ProductVersion=1.0\n");
   {
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     EXPECT_EQ(ReadHwListProductVersion(), "");
   }
   machine.current_directory = "C:\\SETUP";
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_EQ(ReadHwListProductVersion(), "1.0");
 }
 

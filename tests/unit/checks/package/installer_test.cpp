@@ -6,6 +6,7 @@
 #include "probes/os_facts.h"
 #include "probes/registry.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TEST(IsInstallerVersionBelowMinimum, SplitsMajorAndMinor) {
 }
 
 bool RunMsiCheck(sim::Machine machine) {
-  sim::ScopedMachine scoped(std::move(machine));
+  InstalledMachine scoped(std::move(machine));
   SystemLibraryScope libraries;
   CaptureOsVersion();
   return IsInstallerVersionSufficient();
@@ -73,7 +74,7 @@ TEST(IsInstallerVersionSufficient, HoldsServer2003ToVersion31) {
 
 TEST(IsInstallerVersionSufficient, PassesTheDoubledBackslashToTheCompanion) {
   sim::Machine machine = WithMsiexec(sim::Server2003(1, true), {3, 0, 3790, 2180});
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   CaptureOsVersion();
   EXPECT_FALSE(IsInstallerVersionSufficient());
   ASSERT_EQ(sim::CurrentRuntime().processes.children.size(), 1u);
@@ -99,7 +100,7 @@ TEST(InstallerBusyMarker, IsReadInTheProcessView) {
   for (const auto& c : cases) {
     sim::Machine machine = sim::Server2003(2, c.sixty_four_bit);
     if (c.key) machine.registry.Create(c.key);
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kInstallerBusyKey), c.busy) << c.name;
   }
 }

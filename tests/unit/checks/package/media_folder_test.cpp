@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST(IsExpectedMediaFolder, TestsTheFolderOnCdDrivesOnly) {
     machine.files.drives['D'] = sim::kDriveCdrom;
     machine.files.drives['N'] = sim::kDriveRemote;
     machine.current_directory = c.directory;
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     EXPECT_EQ(IsExpectedMediaFolder(kMediaFolder), c.expected) << c.directory;
   }
 }
@@ -38,7 +39,7 @@ TEST(IsExpectedMediaFolder, AnUnreadableDirectoryIsNoProblem) {
   sim::Machine machine = sim::Server2003(2, false);
   machine.files.drives['D'] = sim::kDriveCdrom;
   machine.current_directory = "D:\\" + std::string(260, 'x');
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_TRUE(IsExpectedMediaFolder(kMediaFolder));
 }
 

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/system_libraries.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -64,7 +65,7 @@ TEST(VerifyPackageSignature, FailsOnlyForAPresentPackageThatDoesNotVerify) {
     sim::Machine machine = Medium();
     if (c.file && c.folder) machine.files.AddFolder(c.file);
     if (c.file && !c.folder) machine.files.AddFile(c.file).signature = c.signature;
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     SystemLibraryScope libraries;
     EXPECT_EQ(VerifyPackageSignature(c.tag), c.expected) << c.name;
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
@@ -77,7 +78,7 @@ TEST(VerifyPackageSignature, SendsASilentFileRequest) {
   sim::Machine machine = Medium();
   machine.files.AddFile("D:\\windows\\Docs\\Norvik Halcyra Tessel Disk Documentation.msi").signature =
       sim::Signature::kValid;
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   SystemLibraryScope libraries;
   ASSERT_TRUE(VerifyPackageSignature("KESTRELDOCS"));
   ASSERT_EQ(sim::CurrentRuntime().trust.requests.size(), 1u);
@@ -101,7 +102,7 @@ TEST(FileExists, FindsFilesNotFolders) {
   sim::Machine machine = Medium();
   machine.files.AddFile("D:\\windows\\a.msi");
   machine.files.AddFolder("D:\\windows\\b.msi");
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_TRUE(FileExists("..\\A.MSI"));
   EXPECT_TRUE(FileExists("D:\\windows\\a.msi"));
   EXPECT_FALSE(FileExists("..\\b.msi"));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -101,7 +102,7 @@ TEST(ComparePackageVersion, ReportsThePairOfTheOutcome) {
     if (c.management_station)
       machine.registry.SetString(std::string(kApplications) + "ManagementStation", "Version",
                                  c.management_station);
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     const Outcome outcome = RunVersionCheck(c.selector);
     EXPECT_EQ(outcome.status, c.expected.status) << c.name;
     EXPECT_EQ(outcome.description, c.expected.description) << c.name;
@@ -120,7 +121,7 @@ TEST(ComparePackageVersion, RecordsThePackageVersionUnderTheSelectorsName) {
   };
   for (const auto& c : cases) {
     sim::Machine machine = PackageMachine(c.package);
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     RunVersionCheck(c.selector);
     const sim::RegValue* value = sim::Current().registry.GetValue(kPreReqChecks, c.selector);
     ASSERT_TRUE(value) << c.selector;
@@ -139,7 +140,7 @@ TEST(ComparePackageVersion, ReadsAndRecordsInThe32BitViewOn64BitWindows) {
       "HKLM\\SOFTWARE\\Wow6432Node\\Norvik Computer Corporation\\Kelvane\\Applications\\ZR4000", "Version",
       "4.1");
   machine.registry.SetString(std::string(kApplications) + "ZR4000", "Version", "4.2");  // the 64-bit view
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   const Outcome outcome = RunVersionCheck("XX");
   EXPECT_EQ(outcome.description, "MINOR");
   EXPECT_NE(sim::Current().registry.GetValue(
@@ -152,7 +153,7 @@ TEST(ComparePackageVersion, ANonElevatedUserSkipsTheRecordOnly) {
   sim::Machine machine = PackageMachine("4.2");
   machine.registry.SetString(std::string(kApplications) + "ZR4000", "Version", "4.1");
   machine.user.elevated = false;
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   const Outcome outcome = RunVersionCheck("XX");
   EXPECT_EQ(outcome.status, 15);
   EXPECT_EQ(outcome.description, "MINOR");
@@ -163,7 +164,7 @@ TEST(ComparePackageVersion, AShortCommandLineReportsNothingButStillRecords) {
   sim::Machine machine = PackageMachine("5.0");
   machine.registry.SetString(std::string(kApplications) + "ZR4000", "Version", "4.9");
   for (int entries : {4, 5, 10}) {
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     const Outcome outcome = RunVersionCheck("MNX", entries);
     EXPECT_EQ(outcome.status, 0) << entries;
     EXPECT_EQ(outcome.description, "") << entries;
@@ -174,7 +175,7 @@ TEST(ComparePackageVersion, AShortCommandLineReportsNothingButStillRecords) {
 TEST(ComparePackageVersion, StatusEntriesFollowTheAtoiRule) {
   sim::Machine machine = PackageMachine("4.2");
   machine.registry.SetString(std::string(kApplications) + "ZR4000", "Version", "4.1");
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   std::vector<std::string> words = {"k", "VERSIONCHECK", "X", "1", "a", " -7x", "MINOR", "3", "b", "4", "c"};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "software_machine.h"
+#include "support/installed_machine.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ TEST(HasDefaultSqlInstance, LooksForTheDefaultNameInTheInstanceList) {
   for (const InstanceCase& c : cases) {
     SoftwareMachine setup;
     c.setup(setup);
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_EQ(HasDefaultSqlInstance(), c.expected) << c.name;
     ExpectNothingLeftOpen(c.name);
   }
@@ -148,7 +149,7 @@ TEST(ClassifySqlInstallation, FollowsTheRegistrationKeys) {
   for (const ClassifyCase& c : cases) {
     SoftwareMachine setup;
     c.setup(setup);
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_EQ(ClassifySqlInstallation(), c.expected) << c.name;
     ExpectNothingLeftOpen(c.name);
   }
@@ -172,7 +173,7 @@ TEST(ClassifySqlInstallation, TheThreeKeywordsCompareTheirOwnCode) {
     for (const RowCase& c : cases) {
       SoftwareMachine setup(sixty_four_bit);
       c.setup(setup);
-      sim::ScopedMachine machine(setup.machine);
+      InstalledMachine machine(setup.machine);
       const std::string name = std::string(c.name) + (sixty_four_bit ? " on x64" : "");
       EXPECT_EQ(RowHolds("SQLDEFAULTCHECK"), c.default_check) << name;
       EXPECT_EQ(RowHolds("SQLVERSIONCHECK"), c.version_check) << name;
@@ -186,7 +187,7 @@ TEST(ClassifySqlInstallation, KeysOfTheNativeViewAreNotRead) {
   // On 64-bit Windows the 32-bit checker reads SOFTWARE\Wow6432Node only.
   SoftwareMachine setup(true);
   setup.machine.registry.Create("HKLM\\SOFTWARE\\Microsoft\\Microsoft SQL Server");
-  sim::ScopedMachine machine(setup.machine);
+  InstalledMachine machine(setup.machine);
   EXPECT_EQ(ClassifySqlInstallation(), 0);
 }
 
@@ -229,7 +230,7 @@ TEST(TryStartDatabaseServer, AsksTheDatabaseLibraryOnlyForAnEngineOf8OrLater) {
   for (const EngineCase& c : cases) {
     SoftwareMachine setup;
     c.setup(setup);
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_EQ(IsEngineVersion8OrLater(), c.version8) << c.name;
     EXPECT_EQ(TryStartDatabaseServer(), c.start) << c.name;
     EXPECT_EQ(sim::CurrentRuntime().libraries.calls, c.calls) << c.name;
@@ -256,7 +257,7 @@ TEST(MsdeInstalledCheck, HoldsOn32BitWindowsWithoutAnEngineOf8OrLater) {
   for (const Case& c : cases) {
     SoftwareMachine setup(c.sixty_four_bit);
     if (c.version) setup.String(kServerVersion, "CurrentVersion", c.version);
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_EQ(RowHolds("MSDEINSTALLEDCHECK"), c.holds) << c.name;
     ExpectNothingLeftOpen(c.name);
   }
@@ -282,11 +283,11 @@ TEST(DatabaseChecks, AUserWhoIsNotElevatedSeesNoKeys) {
     SoftwareMachine setup;
     c.setup(setup);
     {
-      sim::ScopedMachine machine(setup.machine);
+      InstalledMachine machine(setup.machine);
       EXPECT_TRUE(RowHolds(c.keyword)) << c.keyword << " elevated";
     }
     setup.NotElevated();
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_FALSE(RowHolds(c.keyword)) << c.keyword << " not elevated";
     EXPECT_TRUE(sim::CurrentRuntime().libraries.calls.empty()) << c.keyword;
     ExpectNothingLeftOpen(c.keyword);
@@ -294,7 +295,7 @@ TEST(DatabaseChecks, AUserWhoIsNotElevatedSeesNoKeys) {
   // With the engine's key out of reach, MSDE counts as not installed.
   SoftwareMachine engine;
   engine.String(kServerVersion, "CurrentVersion", "8.00").NotElevated();
-  sim::ScopedMachine machine(engine.machine);
+  InstalledMachine machine(engine.machine);
   EXPECT_TRUE(RowHolds("MSDEINSTALLEDCHECK"));
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "software_machine.h"
+#include "support/installed_machine.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ TEST(HasEarlierNodeOrStation, AsksTheStationOnlyWhenTheNodeDoesNotAnswerOne) {
   for (const KvilCase& c : cases) {
     SoftwareMachine setup;
     if (c.library) setup.Library("KVIL32.DLL", c.exports);
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_EQ(RowHolds("OLDKVCHECK"), c.expected) << c.name;
     EXPECT_EQ(sim::CurrentRuntime().libraries.calls, c.calls) << c.name;
     ExpectNothingLeftOpen(c.name);
@@ -108,7 +109,7 @@ TEST(HasEarlierStorageManagerWithSuite, NeedsAnApplicationKeyAndTheSuiteUninstal
     if (c.systems_management) setup.Key(kSystemsManagement);
     if (c.management_station) setup.Key(kManagementStation);
     if (c.suite) setup.Key(kSuiteUninstall);
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_EQ(RowHolds("OLDQRWITHKVI"), c.expected) << c.name;
     EXPECT_EQ(HandlesHandedOut(), c.opens) << c.name;
     ExpectNothingLeftOpen(c.name);
@@ -126,7 +127,7 @@ void ExpectRow(const char* keyword, const std::vector<RegistryCase>& cases) {
     for (const RegistryCase& c : cases) {
       SoftwareMachine setup(sixty_four_bit);
       c.setup(setup);
-      sim::ScopedMachine machine(setup.machine);
+      InstalledMachine machine(setup.machine);
       const std::string name = std::string(c.name) + (sixty_four_bit ? " on x64" : "");
       EXPECT_EQ(RowHolds(keyword), c.expected) << name;
       ExpectNothingLeftOpen(name);
@@ -283,7 +284,7 @@ TEST(QrmnCheck, HoldsWhenTheManagedNodeKeyIsPresent) {
   // On 64-bit Windows a key of the native view alone is not seen.
   SoftwareMachine setup(true);
   setup.machine.registry.Create("HKLM\\" + kQrNode);
-  sim::ScopedMachine machine(setup.machine);
+  InstalledMachine machine(setup.machine);
   EXPECT_FALSE(RowHolds("QRMNCHECK"));
 }
 
@@ -339,11 +340,11 @@ TEST(EarlierSoftwareChecks, AUserWhoIsNotElevatedSeesOnlyTheKeysReadForReading) 
     SoftwareMachine setup;
     c.setup(setup);
     {
-      sim::ScopedMachine machine(setup.machine);
+      InstalledMachine machine(setup.machine);
       EXPECT_TRUE(RowHolds(c.keyword)) << c.keyword << " elevated";
     }
     setup.NotElevated();
-    sim::ScopedMachine machine(setup.machine);
+    InstalledMachine machine(setup.machine);
     EXPECT_EQ(RowHolds(c.keyword), c.holds_when_not_elevated) << c.keyword << " not elevated";
     ExpectNothingLeftOpen(c.keyword);
   }

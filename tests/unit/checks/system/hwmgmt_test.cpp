@@ -5,6 +5,7 @@
 #include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
 
 namespace {
@@ -49,7 +50,7 @@ TEST(IsHwMgmtComponentInstalled, OnlyADwordOfOneInTheNativeView) {
        false},
   };
   for (ProbeCase& c : cases) {
-    sim::ScopedMachine scoped(c.machine);
+    InstalledMachine scoped(c.machine);
     EXPECT_EQ(IsHwMgmtComponentInstalled(), c.expected) << c.name;
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
@@ -66,7 +67,7 @@ TEST(IsR2SetupInstalled, AnyDatumThatFitsFourBytes) {
       {"OnlyIn32BitView", With(sim::Server2003(2, true), kR2Setup32, "Installed", REG_DWORD, kOne), false},
   };
   for (ProbeCase& c : cases) {
-    sim::ScopedMachine scoped(c.machine);
+    InstalledMachine scoped(c.machine);
     EXPECT_EQ(IsR2SetupInstalled(), c.expected) << c.name;
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
@@ -110,7 +111,7 @@ TEST(CheckHwMgmt, AsksTheFamilyLibraryThenTheRegistryAndFreesTheLibrary) {
   };
   for (const R2Case& c : cases) {
     for (bool missing_check : {false, true}) {
-      sim::ScopedMachine scoped(R2Machine(c));
+      InstalledMachine scoped(R2Machine(c));
       const bool answer = missing_check ? CheckHwMgmtMissing() : CheckHwMgmtInstalled();
       EXPECT_EQ(answer, missing_check ? c.missing : c.installed)
           << c.name << (missing_check ? " missing" : "");
@@ -160,7 +161,7 @@ TEST(HasDeviceWithHardwareId, ComparesTheFirstIdOfPresentDevices) {
     sim::Machine machine = sim::Server2003(2, false);
     machine.system.devices.devices.insert(machine.system.devices.devices.end(), c.devices.begin(),
                                           c.devices.end());
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     SystemLibraryScope libraries;
     EXPECT_EQ(HasDeviceWithHardwareId("*imbdrv"), c.found) << c.name;
     const sim::SystemRuntime& runtime = sim::CurrentRuntime().system;
@@ -175,7 +176,7 @@ TEST(HasDeviceWithHardwareId, NoDeviceListAnswersFalse) {
   sim::Machine machine = sim::Server2003(2, false);
   machine.system.devices.devices.push_back(MakeDevice("ROOT\\IMBDRV\\0000", {"*imbdrv"}));
   machine.system.devices.class_devs_error = ERROR_INVALID_PARAMETER;
-  sim::ScopedMachine scoped(machine);
+  InstalledMachine scoped(machine);
   EXPECT_FALSE(HasDeviceWithHardwareId("*imbdrv"));
   EXPECT_TRUE(sim::CurrentRuntime().system.devices.property_queries.empty());
 }

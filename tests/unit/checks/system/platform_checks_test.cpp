@@ -4,18 +4,14 @@
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
 #include "support/nothing_left_open.h"
+#include "support/os_record.h"
 
 namespace {
 
-void UseRecordOf(sim::Machine machine) {
-  sim::Use(std::move(machine));
-  OsVersionRecord = OSVERSIONINFOEXA{};
-  CaptureOsVersion();
-}
-
 class PlatformChecks : public ::testing::Test {
  protected:
-  ~PlatformChecks() override { sim::Use(sim::Machine()); }
+  void UseRecordOf(sim::Machine machine) { InstallAndCaptureOsVersion(machine_, std::move(machine)); }
+  InstalledMachine machine_;
 };
 
 TEST(IsServerCoreProductType, KnowsTheEightCoreAndHyperVTypes) {

@@ -5,7 +5,9 @@
 #include "platform/system_libraries.h"
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
 #include "support/nothing_left_open.h"
+#include "support/os_record.h"
 
 namespace {
 
@@ -62,7 +64,7 @@ TEST(IsAdministratorsMember, WalksTheTokenGroupsAndFreesEverything) {
   for (TokenCase& c : cases) {
     sim::Machine machine = sim::Server2003(2, false);
     machine.system.token = c.token;
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     EXPECT_EQ(IsAdministratorsMember(), c.member) << c.name;
     const sim::TokenRuntime& runtime = sim::CurrentRuntime().system.token;
     EXPECT_EQ(runtime.lookups.size(), c.lookups) << c.name;
@@ -71,12 +73,6 @@ TEST(IsAdministratorsMember, WalksTheTokenGroupsAndFreesEverything) {
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
     EXPECT_TRUE(runtime.allocated_sids.empty()) << c.name << ": SID not freed";
   }
-}
-
-void UseRecordOf(sim::Machine machine) {
-  sim::Use(std::move(machine));
-  OsVersionRecord = OSVERSIONINFOEXA{};
-  CaptureOsVersion();
 }
 
 struct SessionCase {
@@ -101,14 +97,14 @@ TEST(CheckTerminalServerMode, HoldsOnlyInARemoteApplicationServerSessionOfWindow
       {"Server2008RemoteApplicationServer", sim::Server2008(), true, kTerminal, 0},
       {"Server2008R2Remote", sim::Server2008R2(), true, kTerminal, 0},
   };
+  InstalledMachine installed;
   for (SessionCase& c : cases) {
     c.machine.system.session.remote = c.remote;
     c.machine.os.suite_mask = c.suite_mask;
-    UseRecordOf(c.machine);
+    InstallAndCaptureOsVersion(installed, c.machine);
     SystemLibraryScope libraries;
     EXPECT_EQ(CheckTerminalServerMode(), c.code) << c.name;
   }
-  sim::Use(sim::Machine());
 }
 
 TEST(IsSingleUserTerminalServices, AsksForTheSingleUserSuiteBit) {
@@ -117,7 +113,7 @@ TEST(IsSingleUserTerminalServices, AsksForTheSingleUserSuiteBit) {
   for (const auto& [suite_mask, expected] : cases) {
     sim::Machine machine = sim::Windows2000Sp4();
     machine.os.suite_mask = suite_mask;
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     EXPECT_EQ(IsSingleUserTerminalServices(), expected) << suite_mask;
   }
 }

@@ -5,6 +5,7 @@
 #include "probes/os_facts.h"
 #include "sim/profile/known_machines.h"
 #include "support/nothing_left_open.h"
+#include "support/os_record.h"
 
 namespace {
 
@@ -23,12 +24,8 @@ sim::Machine WithDriver(sim::Machine machine, std::array<std::uint16_t, 4> versi
 
 class StorportMeetsMinimumTest : public ::testing::Test {
  protected:
-  void Use(sim::Machine machine) {
-    sim::Use(std::move(machine));
-    OsVersionRecord = OSVERSIONINFOEXA{};
-    CaptureOsVersion();
-  }
-  ~StorportMeetsMinimumTest() override { sim::Use(sim::Machine()); }
+  void Use(sim::Machine machine) { InstallAndCaptureOsVersion(machine_, std::move(machine)); }
+  InstalledMachine machine_;
 };
 
 struct DriverCase {
