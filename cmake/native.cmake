@@ -6,7 +6,17 @@ find_package(GTest REQUIRED)
 # as "sim/..." from the repository root, an include path it keeps PRIVATE so
 # that no product source can name a simulator header.
 file(GLOB_RECURSE KVCHECKS_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sim/*.cpp)
-add_library(kvchecks_sim STATIC ${KVCHECKS_SIM_SOURCES})
+# The shipped profiles travel inside the simulator: the default machine and
+# the tests' canned machines are loaded from them.
+file(GLOB KVCHECKS_SHIPPED_PROFILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/profiles/*.toml
+     ${CMAKE_SOURCE_DIR}/profiles/*.reg)
+set(KVCHECKS_SHIPPED_SOURCE ${CMAKE_BINARY_DIR}/generated/shipped_profile_files.cpp)
+add_custom_command(OUTPUT ${KVCHECKS_SHIPPED_SOURCE}
+                   COMMAND ${CMAKE_COMMAND} -DFOLDER=${CMAKE_SOURCE_DIR}/profiles -DOUTPUT=${KVCHECKS_SHIPPED_SOURCE}
+                           -P ${CMAKE_SOURCE_DIR}/cmake/embed_profiles.cmake
+                   DEPENDS ${KVCHECKS_SHIPPED_PROFILES} ${CMAKE_SOURCE_DIR}/cmake/embed_profiles.cmake
+                   COMMENT "Embedding the shipped machine profiles")
+add_library(kvchecks_sim STATIC ${KVCHECKS_SIM_SOURCES} ${KVCHECKS_SHIPPED_SOURCE})
 target_include_directories(kvchecks_sim PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(kvchecks_sim PUBLIC kvchecks_platform PRIVATE tomlplusplus::tomlplusplus)
 

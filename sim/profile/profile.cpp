@@ -1,9 +1,7 @@
 #include "sim/profile/profile.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "sim/profile/profile_reader.h"
+#include "sim/profile/shipped_profiles.h"
 
 namespace sim {
 namespace {
@@ -68,11 +66,9 @@ Machine LoadFromText(const std::string& text, const ProfileContext& context, int
 }
 
 Machine LoadFromFile(const std::string& path, int depth) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw ProfileError(path + ": cannot be read");
-  std::ostringstream text;
-  text << file.rdbuf();
-  return LoadFromText(text.str(), ProfileContext{path, FolderOf(path)}, depth);
+  const std::optional<std::string> text = ReadProfileFile(path);
+  if (!text) throw ProfileError(path + ": cannot be read");
+  return LoadFromText(*text, ProfileContext{path, FolderOf(path)}, depth);
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // The profile table [files]: drives, folders, files with their contents,
 // version resources and signatures, and the programs children run.
 #include <cctype>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "sim/profile/profile_reader.h"
+#include "sim/profile/shipped_profiles.h"
 
 namespace sim {
 namespace {
@@ -112,11 +111,9 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
   }
   if (const toml::node* source = entry.get("source")) {
     const std::string host = ResolveProfilePath(context, ReadString(context, entry, "source", ""));
-    std::ifstream file(host, std::ios::binary);
-    if (!file) ProfileFail(context, *source, host + " cannot be read");
-    std::ostringstream text;
-    text << file.rdbuf();
-    bytes = text.str();
+    const std::optional<std::string> text = ReadProfileFile(host);
+    if (!text) ProfileFail(context, *source, host + " cannot be read");
+    bytes = *text;
   }
   // A later entry for the same path replaces the file as a whole.
   SimFile& file = fs.AddFile(path);

@@ -1,11 +1,10 @@
 #include "sim/profile/reg_file.h"
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "sim/machine/codepage.h"
 #include "sim/profile/profile.h"
+#include "sim/profile/shipped_profiles.h"
 
 namespace sim {
 namespace {
@@ -245,11 +244,9 @@ void ImportRegBytes(std::string_view bytes, const std::string& origin, Registry&
 }
 
 void ImportRegFile(const std::string& path, Registry& registry) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw ProfileError(path + ": cannot be read");
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  ImportRegBytes(bytes.str(), path, registry);
+  const std::optional<std::string> bytes = ReadProfileFile(path);
+  if (!bytes) throw ProfileError(path + ": cannot be read");
+  ImportRegBytes(*bytes, path, registry);
 }
 
 }  // namespace sim
