@@ -32,7 +32,10 @@ Machine Derived(std::uint32_t major, std::uint32_t minor, std::uint32_t build, i
   os.is_64bit = sixty_four_bit;
   if (major >= 6) {
     machine.environment["windir"] = "C:\\Windows";
+    machine.environment["SystemRoot"] = "C:\\Windows";
     machine.environment["temp"] = "C:\\Users\\ADMINI~1\\AppData\\Local\\Temp";
+    machine.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer",
+                               "InstallerLocation", "C:\\Windows\\system32\\");
   }
   return machine;
 }
