@@ -12,10 +12,12 @@
 #include "checks/package/signature.h"
 #include "checks/system/hwmgmt.h"
 #include "checks/system/privilege.h"
-#include "sim/profile/known_machines.h"
-#include "sim/machine/machine.h"
 #include "probes/file_version.h"
 #include "probes/os_facts.h"
+#include "sim/machine/machine.h"
+#include "sim/profile/known_machines.h"
+#include "support/installed_machine.h"
+#include "support/nothing_left_open.h"
 
 namespace {
 
@@ -71,7 +73,7 @@ TEST(SystemLibraries, AreLoadedOnFirstUseByFullPathAndFreedWithTheScope) {
   for (const auto& c : cases) {
     sim::Machine machine = EverythingToFind();
     machine.system_libraries.directory = c.system_directory;
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     {
       SystemLibraryScope libraries;
       EXPECT_TRUE(sim::CurrentRuntime().libraries.requests.empty()) << c.name << ": loaded before use";
@@ -95,7 +97,7 @@ TEST(SystemLibraries, AreLoadedOnFirstUseByFullPathAndFreedWithTheScope) {
     const std::vector<std::string> expected = {folder + "version.dll", folder + "setupapi.dll",
                                                folder + "user32.dll", folder + "wintrust.dll"};
     EXPECT_EQ(asked, expected) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().libraries.loaded.empty()) << c.name << ": a library was not freed";
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
@@ -124,7 +126,7 @@ TEST(SystemLibraries, ALibraryOrFunctionThatCannotBeHadIsAbsence) {
     sim::Machine machine = EverythingToFind();
     if (c.missing_library) machine.system_libraries.missing.insert(c.missing_library);
     if (c.missing_export) machine.system_libraries.missing_exports.insert(c.missing_export);
-    sim::ScopedMachine scoped(machine);
+    InstalledMachine scoped(machine);
     {
       SystemLibraryScope libraries;
       const Answers answers = AskAll();
@@ -133,14 +135,12 @@ TEST(SystemLibraries, ALibraryOrFunctionThatCannotBeHadIsAbsence) {
       EXPECT_EQ(answers.terminal_server_code, c.answers.terminal_server_code) << c.name;
       EXPECT_EQ(answers.signature_failed, c.answers.signature_failed) << c.name;
     }
-    EXPECT_TRUE(sim::CurrentRuntime().libraries.loaded.empty()) << c.name << ": a library was not freed";
-    EXPECT_TRUE(sim::CurrentRuntime().files.AllClosed()) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().system.devices.open_sets.empty()) << c.name;
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 
 TEST(SystemLibraries, OutsideARunNothingIsLoaded) {
-  sim::ScopedMachine scoped(EverythingToFind());
+  InstalledMachine scoped(EverythingToFind());
   const Answers answers = AskAll();
   EXPECT_EQ(answers.msiexec_version, "");
   EXPECT_FALSE(answers.device_found);
@@ -164,7 +164,7 @@ TEST(SystemLibraries, ARunLoadsOnlyWhatItsKeywordNeeds) {
       {"Signature", {"kvchecks", "SIGNCHECK", "1", "S", "NODE"}, {"C:\\WINDOWS\\system32\\wintrust.dll"}},
   };
   for (auto c : cases) {
-    sim::ScopedMachine scoped(EverythingToFind());
+    InstalledMachine scoped(EverythingToFind());
     std::vector<char*> argv;
     for (std::string& arg : c.args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -175,7 +175,7 @@ TEST(SystemLibraries, ARunLoadsOnlyWhatItsKeywordNeeds) {
     for (const sim::LoadRequest& request : sim::CurrentRuntime().libraries.requests)
       asked.push_back(request.name);
     EXPECT_EQ(asked, c.loaded) << c.name;
-    EXPECT_TRUE(sim::CurrentRuntime().libraries.loaded.empty()) << c.name << ": a library outlived the run";
+    EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
 

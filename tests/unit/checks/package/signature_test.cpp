@@ -66,8 +66,10 @@ TEST(VerifyPackageSignature, FailsOnlyForAPresentPackageThatDoesNotVerify) {
     if (c.file && c.folder) machine.files.AddFolder(c.file);
     if (c.file && !c.folder) machine.files.AddFile(c.file).signature = c.signature;
     InstalledMachine scoped(machine);
-    SystemLibraryScope libraries;
-    EXPECT_EQ(VerifyPackageSignature(c.tag), c.expected) << c.name;
+    {
+      SystemLibraryScope libraries;
+      EXPECT_EQ(VerifyPackageSignature(c.tag), c.expected) << c.name;
+    }
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
     const bool verified = c.file && !c.folder && !PackagePathForTag(c.tag).empty();
     EXPECT_EQ(sim::CurrentRuntime().trust.requests.size(), verified ? 1u : 0u) << c.name;

@@ -162,8 +162,10 @@ TEST(HasDeviceWithHardwareId, ComparesTheFirstIdOfPresentDevices) {
     machine.system.devices.devices.insert(machine.system.devices.devices.end(), c.devices.begin(),
                                           c.devices.end());
     InstalledMachine scoped(machine);
-    SystemLibraryScope libraries;
-    EXPECT_EQ(HasDeviceWithHardwareId("*imbdrv"), c.found) << c.name;
+    {
+      SystemLibraryScope libraries;
+      EXPECT_EQ(HasDeviceWithHardwareId("*imbdrv"), c.found) << c.name;
+    }
     const sim::SystemRuntime& runtime = sim::CurrentRuntime().system;
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
     for (const std::string& instance : c.not_queried)

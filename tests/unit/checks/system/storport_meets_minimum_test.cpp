@@ -51,8 +51,10 @@ TEST_F(StorportMeetsMinimumTest, ReadsTheDriverOnServer2003Only) {
   };
   for (DriverCase& c : cases) {
     Use(std::move(c.machine));
-    SystemLibraryScope libraries;
-    EXPECT_EQ(StorportMeetsMinimum(c.minimum), c.meets) << c.name;
+    {
+      SystemLibraryScope libraries;
+      EXPECT_EQ(StorportMeetsMinimum(c.minimum), c.meets) << c.name;
+    }
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }
