@@ -41,7 +41,7 @@ const KeywordRow kKeywordTable[] = {
     {"MSDEWORKINGCHECK",          [](Run& r) { r.KeepStatusWhen(TryStartDatabaseServer() == kDatabaseServerNotStarted); }},
     {"MSDEINSTALLEDCHECK",        [](Run& r) { r.KeepStatusWhen(!IsRunningUnderWow64() && !IsEngineVersion8OrLater()); }},
     {"KVNMCHECK",                 [](Run& r) { r.KeepStatusWhen(HasNetworkManagerServer() == kNetworkManagerServer); }},
-    {"TSMODECHECK",               [](Run& r) { r.KeepStatusWhen(CheckTerminalServerMode() == 218); }},
+    {"TSMODECHECK",               [](Run& r) { r.KeepStatusWhen(CheckTerminalServerMode() == kApplicationServerSession); }},
     {"RACMNINSTALLED",            [](Run& r) { r.KeepStatusWhen(HasRemoteAccessCardNode()); }},
     {"ISNOTEM64T",                [](Run& r) { r.KeepStatusWhen(IsRunningUnderWow64()); }},
     {"ISITANIUM",                 [](Run& r) { r.KeepStatusWhen(IsItaniumSystem()); }},

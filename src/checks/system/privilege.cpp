@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kApplicationServerSession = 218;
 constexpr DWORD kAccountNameChars = 256;
 
 // The group list of the process token, in a zero-filled block of exactly
