@@ -71,10 +71,3 @@ using UniqueFindHandle = UniqueHandleOf<HANDLE, FindHandleTraits>;
 using UniqueDevInfo = UniqueHandleOf<HDEVINFO, DevInfoTraits>;
 using UniqueSid = UniqueHandleOf<PSID, SidTraits>;
 using UniqueTextFile = UniqueHandleOf<crt::File*, TextFileTraits>;
-
-// Opens root\path with the given access; empty when the key cannot be opened.
-inline UniqueRegKey OpenRegKey(HKEY root, const char* path, REGSAM access) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
-  return UniqueRegKey(key);
-}

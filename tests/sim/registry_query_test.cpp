@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "probes/handles.h"
+#include "probes/registry.h"
 #include "sim/profile/known_machines.h"
 #include "support/installed_machine.h"
 #include "support/nothing_left_open.h"

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "probes/handles.h"
+#include "probes/registry.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/known_machines.h"
 #include "support/installed_machine.h"

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "checks/software/full_access.h"
 #include "checks/software/version_rules.h"
 #include "probes/entry_points.h"
 #include "probes/handles.h"

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "checks/software/full_access.h"
 #include "checks/software/version_rules.h"
 #include "probes/entry_points.h"
 #include "probes/handles.h"

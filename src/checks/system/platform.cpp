@@ -3,6 +3,7 @@
 #include "probes/entry_points.h"
 #include "probes/handles.h"
 #include "probes/os_facts.h"
+#include "probes/registry.h"
 
 namespace {
 
