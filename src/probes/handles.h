@@ -30,6 +30,14 @@ class UniqueHandleOf {
     if (handle_ != Traits::Invalid()) Traits::Close(handle_);
     handle_ = Traits::Invalid();
   }
+  // Gives the handle up without closing it.
+  Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+  // Closes what is held and lends the slot to a call that writes a handle
+  // into it; the calls used so leave the slot alone when they fail.
+  Handle* put() {
+    reset();
+    return &handle_;
+  }
 
  private:
   Handle handle_ = Traits::Invalid();

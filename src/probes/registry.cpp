@@ -54,14 +54,12 @@ std::string QueryStringValue(HKEY key, const char* name) {
 int CreateSubKey(HKEY root, const char* parent, const char* name) {
   UniqueRegKey parent_key = OpenRegKey(root, parent, KEY_ALL_ACCESS);
   if (!parent_key) return -1;
-  HKEY created = nullptr;
+  UniqueRegKey created;
   DWORD disposition = 0;
   // An existing key is opened instead of made, which counts as success.
   const LSTATUS status = RegCreateKeyExA(parent_key.get(), name, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         kCreatedKeyAccess, nullptr, &created, &disposition);
-  if (status != ERROR_SUCCESS) return -1;
-  UniqueRegKey owned(created);
-  return 0;
+                                         kCreatedKeyAccess, nullptr, created.put(), &disposition);
+  return status == ERROR_SUCCESS ? 0 : -1;
 }
 
 int WriteRegValue(HKEY root, const char* path, const char* name, const char* data, DWORD type) {

@@ -18,9 +18,10 @@ REGSAM NativeViewQueryAccess();
 
 // Opens root\path with the given access; empty when the key cannot be opened.
 inline UniqueRegKey OpenRegKey(HKEY root, const char* path, REGSAM access) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
-  return UniqueRegKey(key);
+  UniqueRegKey key;
+  // A failed open leaves null in the slot.
+  if (RegOpenKeyExA(root, path, 0, access, key.put()) != ERROR_SUCCESS) return UniqueRegKey();
+  return key;
 }
 
 // HKLM\path with full access, in the process's own view (the 32-bit one on

@@ -27,20 +27,18 @@ std::unique_ptr<BYTE[]> QueryTokenGroups(HANDLE token, DWORD& size) {
 }  // namespace
 
 bool IsAdministratorsMember() {
-  HANDLE raw_token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw_token)) return false;
-  const UniqueHandle token(raw_token);
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
 
   DWORD size = 0;
   const std::unique_ptr<BYTE[]> block = QueryTokenGroups(token.get(), size);
   if (!block) return false;
 
   SID_IDENTIFIER_AUTHORITY nt_authority = SECURITY_NT_AUTHORITY;
-  PSID raw_sid = nullptr;
+  UniqueSid administrators;
   if (!AllocateAndInitializeSid(&nt_authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                                0, 0, 0, 0, &raw_sid))
+                                0, 0, 0, 0, administrators.put()))
     return false;
-  const UniqueSid administrators(raw_sid);
 
   const std::size_t entries_end = offsetof(TOKEN_GROUPS, Groups);
   // A block too small to hold even the count has no entries to walk.
