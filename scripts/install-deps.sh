@@ -3,7 +3,7 @@
 # and only those that are missing. Usage: install-deps.sh native|all
 set -euo pipefail
 
-native=(cmake ninja-build g++ libgtest-dev libtomlplusplus-dev python3 clang libclang-rt-14-dev)
+native=(cmake ninja-build g++ libgtest-dev libtomlplusplus-dev python3 clang libclang-rt-14-dev clang-format)
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
          wine wine64 wine32:i386 wixl osslsigncode openssl icoutils zip)
 

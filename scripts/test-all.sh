@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds both targets (the native checker against the simulated machine, and
 # kvchecks.exe with fileversion_x64.exe for Windows) and runs every test:
-# unit tests and scenarios natively, the scenarios under Wine, the Windows
-# 2000 import check, the manifest and version resources of the programs, the
-# signed release made twice (which builds the Windows programs twice more,
-# in folders of their own, and compares them), the native tests again under
-# ASan and UBSan, and a bounded run of the fuzz targets.
+# the formatting check, unit tests and scenarios natively, the scenarios
+# under Wine, the Windows 2000 import check, the manifest and version
+# resources of the programs, the signed release made twice (which builds the
+# Windows programs twice more, in folders of their own, and compares them),
+# the native tests again under ASan and UBSan, and a bounded run of the fuzz
+# targets.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -53,6 +54,14 @@ tally_script() {  # adds up a test script's closing "N passed, N failed" line
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
+
+echo "== formatting: every C and C++ source as .clang-format lays it out"
+if find src sim tests tools \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run -Werror; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 echo "== Windows 2000 start-up check"
 if python3 tests/windows/check_imports.py build/windows/kvchecks.exe; then

@@ -1,8 +1,8 @@
 // The system libraries of the simulated system folder and their exports.
 #include <cstring>
 
-#include "sim/machine/machine.h"
 #include "sim/api/system_exports.h"
+#include "sim/machine/machine.h"
 
 namespace sim {
 namespace {
