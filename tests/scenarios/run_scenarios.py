@@ -30,9 +30,9 @@ from wine.prefix import WineRun  # noqa: E402
 
 CASE_TIMEOUT = 20
 WINDOWS_BINARIES = ("kvchecks.exe", "fileversion_x64.exe")
-SCENARIO_KEYS = {"profile", "native_only", "planted_libraries", "case"}
+SCENARIO_KEYS = {"profile", "machines", "native_only", "planted_libraries", "case"}
 CASE_KEYS = {"name", "args", "stdout", "exit", "native_only", "min_seconds", "max_seconds",
-             "registry_after", "stderr_contains"}
+             "registry_after", "stderr_contains", "on", "only_on"}
 REQUIRED_CASE_KEYS = ("name", "args", "stdout", "exit")
 
 
@@ -71,28 +71,65 @@ class Case:
         return f"{self.scenario.stem}: {self.name}"
 
 
+def case_on(table, machine, machines):
+    """A case table as it reads on one machine: its `on.<machine>` keys replace
+    the shared ones; None when `only_on` leaves the machine out."""
+    label = table.get("name", "(unnamed case)")
+    on = table.get("on", {})
+    only_on = table.get("only_on", list(machines))
+    strange = (set(on) | set(only_on)) - set(machines)
+    if strange:
+        raise ScenarioError(f"case {label!r}: no machine(s) {', '.join(sorted(strange))}")
+    if machine not in only_on:
+        return None
+    overrides = on.get(machine, {})
+    if "on" in overrides or "only_on" in overrides:
+        raise ScenarioError(f"case {label!r}: on.{machine} cannot nest on or only_on")
+    return {**{k: v for k, v in table.items() if k not in ("on", "only_on")}, **overrides}
+
+
 class Scenario:
-    def __init__(self, path):
+    """The cases of a scenario file on one machine. A file names its machine
+    with `profile`, or several with a `machines` table (name = profile); each
+    machine is then a scenario of its own, `<file stem>_<machine name>`."""
+
+    def __init__(self, path, document, profile, machine=None, machines=()):
         self.path = path
-        self.stem = os.path.splitext(os.path.basename(path))[0]
-        with open(path, "rb") as file:
-            try:
-                document = tomllib.load(file)
-            except tomllib.TOMLDecodeError as error:
-                raise ScenarioError(str(error))
-        unknown = set(document) - SCENARIO_KEYS
-        if unknown:
-            raise ScenarioError(f"unknown key(s) {', '.join(sorted(unknown))}")
-        if "profile" not in document:
-            raise ScenarioError('no "profile"')
-        self.profile = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(path)),
-                                                     document["profile"]))
+        stem = os.path.splitext(os.path.basename(path))[0]
+        self.stem = f"{stem}_{machine}" if machine else stem
+        self.profile = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(path)), profile))
         self.native_only = document.get("native_only")
         # Under Wine, hostile DLLs of these names beside the checker and in its
         # current directory; natively there is nowhere to plant them, as the
         # simulated machine hands out system libraries only from its system folder.
         self.planted_libraries = document.get("planted_libraries", [])
-        self.cases = [Case(self, table) for table in document.get("case", [])]
+        tables = document.get("case", [])
+        if machine:
+            tables = [t for t in (case_on(t, machine, machines) for t in tables) if t is not None]
+        self.cases = [Case(self, table) for table in tables]
+
+
+def read_scenario_file(path):
+    """The scenarios of one file, one per machine it names."""
+    with open(path, "rb") as file:
+        try:
+            document = tomllib.load(file)
+        except tomllib.TOMLDecodeError as error:
+            raise ScenarioError(str(error))
+    unknown = set(document) - SCENARIO_KEYS
+    if unknown:
+        raise ScenarioError(f"unknown key(s) {', '.join(sorted(unknown))}")
+    if ("profile" in document) == ("machines" in document):
+        raise ScenarioError('name the machine with "profile" or the machines with "machines", not both')
+    if "profile" in document:
+        for table in document.get("case", []):
+            if "on" in table or "only_on" in table:
+                raise ScenarioError(f"case {table.get('name')!r}: on and only_on need a machines table")
+        return [Scenario(path, document, document["profile"])]
+    machines = document["machines"]
+    if not machines or not all(isinstance(p, str) for p in machines.values()):
+        raise ScenarioError('"machines" must name each machine\'s profile')
+    return [Scenario(path, document, profile, name, machines) for name, profile in machines.items()]
 
 
 class Outcome:
@@ -355,14 +392,15 @@ def load_scenarios(folder, only):
     scenarios, errors = [], []
     for path in sorted(glob.glob(os.path.join(folder, "*.toml"))):
         try:
-            scenario = Scenario(path)
+            in_file = read_scenario_file(path)
         except (ScenarioError, OSError) as error:
             errors.append(f"{os.path.basename(path)}: {error}")
             continue
-        if only:
-            scenario.cases = [c for c in scenario.cases if only.lower() in c.label.lower()]
-        if scenario.cases:
-            scenarios.append(scenario)
+        for scenario in in_file:
+            if only:
+                scenario.cases = [c for c in scenario.cases if only.lower() in c.label.lower()]
+            if scenario.cases:
+                scenarios.append(scenario)
     return scenarios, errors
 
 

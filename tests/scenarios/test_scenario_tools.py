@@ -76,6 +76,63 @@ EXPORT = ("Windows Registry Editor Version 5.00\r\n\r\n"
           "[HKEY_CURRENT_USER\\Software\\X]\r\n\"Blob\"=hex:01,02\r\n")
 
 
+class ScenarioFiles(unittest.TestCase):
+    MULTI = """
+[machines]
+x86 = "machines/a-x86.toml"
+x64 = "machines/a-x64.toml"
+
+[[case]]
+name = "shared"
+args = ["NULL", "1", "d"]
+stdout = "Status=1\\nDescriptionID=d\\n"
+exit = 0
+[case.on.x64]
+name = "shared, 64-bit"
+stdout = "Status=0\\nDescriptionID=d\\n"
+
+[[case]]
+name = "only on x86"
+only_on = ["x86"]
+args = ["NULL", "2", "d"]
+stdout = "Status=2\\nDescriptionID=d\\n"
+exit = 0
+"""
+
+    def test_a_file_of_several_machines_is_one_scenario_per_machine(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = write(folder, "checks.toml", self.MULTI)
+            x86, x64 = run_scenarios.read_scenario_file(path)
+            self.assertEqual((x86.stem, x64.stem), ("checks_x86", "checks_x64"))
+            self.assertEqual(x64.profile, os.path.join(folder, "machines", "a-x64.toml"))
+            self.assertEqual([c.name for c in x86.cases], ["shared", "only on x86"])
+            self.assertEqual([c.label for c in x64.cases], ["checks_x64: shared, 64-bit"])
+            self.assertEqual(x64.cases[0].stdout, "Status=0\nDescriptionID=d\n")
+            self.assertEqual(x64.cases[0].args, ["NULL", "1", "d"])
+
+    def test_the_single_machine_form_still_reads(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = write(folder, "one.toml", 'profile = "m.toml"\n[[case]]\nname = "n"\nargs = []\n'
+                                             'stdout = ""\nexit = 0\n')
+            (scenario,) = run_scenarios.read_scenario_file(path)
+            self.assertEqual((scenario.stem, [c.label for c in scenario.cases]), ("one", ["one: n"]))
+
+    def test_malformed_machine_lists_are_refused(self):
+        case = '[[case]]\nname = "n"\nargs = []\nstdout = ""\nexit = 0\n'
+        bad = {
+            "both": 'profile = "m.toml"\n[machines]\na = "a.toml"\n' + case,
+            "neither": case,
+            "unknown machine": '[machines]\na = "a.toml"\n' + case + '[case.on.b]\nexit = 1\n',
+            "only_on elsewhere": '[machines]\na = "a.toml"\n' + case.replace("exit = 0", 'exit = 0\nonly_on = ["c"]'),
+            "on without machines": 'profile = "m.toml"\n' + case + '[case.on.a]\nexit = 1\n',
+        }
+        with tempfile.TemporaryDirectory() as folder:
+            for label, text in bad.items():
+                with self.subTest(label):
+                    with self.assertRaises(run_scenarios.ScenarioError):
+                        run_scenarios.read_scenario_file(write(folder, "bad.toml", text))
+
+
 class RegistryReadBack(unittest.TestCase):
     def test_export_values_are_found_by_any_spelling_of_the_key(self):
         values = regread.parse_export(b"\xff\xfe" + EXPORT.encode("utf-16-le"))
