@@ -22,6 +22,13 @@ Machine LoadProfile(const std::string& path);
 // Loads a profile from text; `origin` names it in messages and gives the
 // folder for relative registry file names.
 Machine LoadProfileText(const std::string& text, const std::string& origin);
+// A profile with its base chain resolved, as JSON: the base first, then each
+// profile on top (scalar keys replace the base's, tables merge by key, lists
+// are appended, a library, a device or the token's groups named again
+// replace the base's whole), file names made relative to the profile that
+// names them. The machine is loaded from exactly this; the Wine side of the
+// scenarios realises it.
+std::string ResolvedProfileJson(const std::string& path);
 // The machine a native run uses when no profile is named.
 Machine DefaultMachine();
 

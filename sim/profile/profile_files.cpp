@@ -110,7 +110,7 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
     ProfileFail(context, *entry.get("encoding"), "\"encoding\" applies to \"content\" only");
   }
   if (const toml::node* source = entry.get("source")) {
-    const std::string host = ResolveProfilePath(context, ReadString(context, entry, "source", ""));
+    const std::string host = ReadString(context, entry, "source", "");
     const std::optional<std::string> text = ReadProfileFile(host);
     if (!text) ProfileFail(context, *source, host + " cannot be read");
     bytes = *text;

@@ -1,13 +1,15 @@
 #include "sim/profile/profile_reader.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 
 namespace sim {
 
 void ProfileFail(const ProfileContext& context, const toml::node& at, const std::string& message) {
+  // A node keeps the file it was read from through a base chain.
   const auto& source = at.source();
-  std::string where = context.origin;
+  std::string where = source.path ? *source.path : context.origin;
   if (source.begin.line) where += ":" + std::to_string(source.begin.line);
   throw ProfileError(where + ": " + message);
 }
@@ -60,7 +62,8 @@ std::string ReadString(const ProfileContext& context, const toml::table& table, 
 
 std::string ResolveProfilePath(const ProfileContext& context, const std::string& name) {
   if (!name.empty() && name[0] == '/') return name;
-  return context.folder.empty() ? name : context.folder + "/" + name;
+  if (context.folder.empty()) return name;
+  return std::filesystem::path(context.folder + "/" + name).lexically_normal().generic_string();
 }
 
 }  // namespace sim

@@ -94,9 +94,8 @@ void LoadRegistrySection(const ProfileContext& context, const toml::table& table
       each(item, text->get());
     }
   };
-  read_list("import", [&](const toml::node&, const std::string& name) {
-    ImportRegFile(ResolveProfilePath(context, name), machine.registry);
-  });
+  read_list("import",
+            [&](const toml::node&, const std::string& name) { ImportRegFile(name, machine.registry); });
   read_list("deny_read", [&](const toml::node& item, const std::string& path) {
     if (!RootFromName(SplitRegPath(path).empty() ? "" : SplitRegPath(path)[0]))
       ProfileFail(context, item, "\"" + path + "\" does not begin with a registry root");

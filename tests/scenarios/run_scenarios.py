@@ -4,7 +4,8 @@ with --windows-bin also against kvchecks.exe under Wine in a prefix realised
 from the scenario's machine profile. A case that runs in both places must
 give the same output there (line ends aside).
 
-    run_scenarios.py --native build/native/kvchecks [--windows-bin build/windows]
+    run_scenarios.py --native build/native/kvchecks [--windows-bin build/windows-bin]
+                     [--profile-tool build/native/tests/resolve_profile]
                      [--only TEXT] [--keep] tests/scenarios
 """
 
@@ -289,15 +290,16 @@ def compare(native, wine):
 class WineSide:
     """Realises each scenario in a prefix of its own and runs its cases there."""
 
-    def __init__(self, windows_bin, wine_run, modules, keep):
+    def __init__(self, windows_bin, wine_run, modules, keep, profile_tool):
         self.windows_bin = windows_bin
+        self.profile_tool = profile_tool
         self.run = wine_run
         self.modules = modules
         self.keep = keep
         self.template_errors = {}
 
     def profile_of(self, scenario):
-        return profiles.load_profile(scenario.profile, realisers.path_keys(self.modules))
+        return profiles.load_profile(scenario.profile, self.profile_tool)
 
     def kind_needed(self, scenario):
         """The template a scenario needs, or None when it cannot run under Wine."""
@@ -410,6 +412,8 @@ def parse_arguments():
     parser.add_argument("--windows-bin", help="folder with kvchecks.exe (and fileversion_x64.exe)")
     parser.add_argument("--only", help="run only cases whose 'scenario: case' name contains this text")
     parser.add_argument("--keep", action="store_true", help="keep the Wine prefixes and print where they are")
+    parser.add_argument("--profile-tool", help="the native loader's resolve_profile (default: beside the "
+                        "unit tests of the native build)")
     parser.add_argument("scenario_dir")
     return parser.parse_args()
 
@@ -439,7 +443,8 @@ def main():
                 return 1
             modules = realisers.discover()
             wine_run = WineRun()
-            wine = WineSide(arguments.windows_bin, wine_run, modules, arguments.keep)
+            tool = arguments.profile_tool or profiles.default_tool(arguments.native)
+            wine = WineSide(arguments.windows_bin, wine_run, modules, arguments.keep, tool)
             kinds = {k for k in (wine.kind_needed(s) for s in scenarios) if k is not None}
             started = time.monotonic()
             wine.template_errors = wine_run.make_templates(kinds)

@@ -12,7 +12,6 @@ from .common import CannotExpress
 
 SECTION = "registry"
 ORDER = 20
-PATH_KEYS = ["import"]  # relative to the profile that names them
 
 UNICODE_HEADER = "Windows Registry Editor Version 5.00"
 

@@ -2,9 +2,9 @@
 
 A module exports SECTION and realise(section, ctx), and may export
 ALWAYS = True (realise even when the profile has no such section, because
-Wine's own default differs from the profile's), ORDER (lower first; 50
-unless given) and PATH_KEYS (keys of its section that hold file names
-relative to the profile).
+Wine's own default differs from the profile's) and ORDER (lower first; 50
+unless given). File names in a section arrive absolute: the native loader
+resolves them while it resolves the profile's base chain.
 """
 
 import glob
@@ -26,10 +26,6 @@ def discover():
         module = importlib.import_module(f"{__package__}.{name}")
         modules[module.SECTION] = module
     return modules
-
-
-def path_keys(modules):
-    return {section: list(getattr(module, "PATH_KEYS", [])) for section, module in modules.items()}
 
 
 def unexpressed_sections(profile, modules):
