@@ -142,6 +142,46 @@ StartServer = 0
   EXPECT_EQ(machine.libraries.size(), 2u);
 }
 
+TEST_F(Profiles, NamesAgainInOtherCaseOrAsATokenKindReplaceTheBase) {
+  Write("base.toml", R"(
+[environment]
+temp = 'C:\base-temp'
+[libraries."kvil32.dll"]
+CheckForOldKVNode = 1
+[devices.'root\x\0000']
+hardware_ids = ["a"]
+[[token.groups]]
+sid = "S-1-5-32-545"
+)");
+  const std::string top = Write("top.toml", R"(
+base = "base.toml"
+[environment]
+TEMP = 'C:\top-temp'
+[libraries."KVIL32.DLL"]
+IsSystem7GOrLower = 0
+[devices.'ROOT\X\0000']
+hardware_ids = ["b"]
+[token]
+kind = "standard_user"
+)");
+  const sim::Machine machine = sim::LoadProfile(top);
+  // Windows names match without regard to case: the top's entry is the one
+  // left, though its spelling sorts before the base's.
+  EXPECT_EQ(machine.environment.size(), 1u);
+  EXPECT_EQ(machine.environment.at("TEMP"), "C:\\top-temp");
+  ASSERT_EQ(machine.libraries.size(), 1u);
+  EXPECT_EQ(machine.libraries.begin()->second.exports.count("CheckForOldKVNode"), 0u);
+  std::size_t named = 0;
+  for (const sim::Device& device : machine.system.devices.devices)
+    if (sim::EqualsNoCase(device.instance_id, "ROOT\\X\\0000")) {
+      ++named;
+      EXPECT_EQ(device.hardware_ids, std::vector<std::string>{"b"});
+    }
+  EXPECT_EQ(named, 1u);
+  // A kind stands for its whole list of groups, the base's list included.
+  EXPECT_EQ(machine.system.token.groups.size(), sim::StandardUserToken().groups.size());
+}
+
 struct BadProfileCase {
   const char* name;
   std::string text;
