@@ -216,7 +216,7 @@ def main():
             bench = WinePrefixBench(run, sixty_four_bit, args.windows_bin, empty_dir)
             results[sixty_four_bit] = bench_prefix(bench, words, empties, args.rounds)
             run.discard(bench.prefix)
-        companion_profile = profiles.load_profile(COMPANION_PROFILE, realisers.path_keys(realisers.discover()))
+        companion_profile = profiles.load_profile(COMPANION_PROFILE, profiles.default_tool(args.native))
         bench = WinePrefixBench(run, True, args.windows_bin, empty_dir, companion_profile)
         companion = bench_companion(bench, args.rounds)
         run.discard(bench.prefix)
