@@ -3,6 +3,7 @@
 // on the simulated clock.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "../tools/fileversion_x64/command_line.h"
@@ -35,11 +36,11 @@ std::string ProgramName(const std::string& command_line) {
 
 // fileversion_x64: exit 0 after writing FILE's version to OUTFILE; 1 when
 // the command line does not name both, 2 without a version, 3 when the
-// output cannot be written.
+// output cannot be written. One that never exits hangs before it writes.
 std::uint32_t RunFileVersion(const Program& program, const std::string& command_line,
                              const std::string& directory) {
   if (program.exit_code != 0) return static_cast<std::uint32_t>(program.exit_code);
-  if (!program.writes_output) return 0;
+  if (!program.writes_output || program.never_exits) return 0;
   std::string file, output;
   if (!companion::SplitCommandLine(command_line, file, output)) return 1;
   FileSystem& fs = Current().files;
@@ -131,7 +132,7 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
   child.startup_info_size = lpStartupInfo->cb;
   child.inherit_handles = bInheritHandles != FALSE;
   child.creation_flags = dwCreationFlags;
-  child.ends_at_ms = runtime.clock_ms + program->second.runs_ms;
+  child.ends_at_ms = program->second.never_exits ? kNever : runtime.clock_ms + program->second.runs_ms;
   child.exit_code_query_fails = program->second.exit_code_query_fails;
   child.exit_code = program->second.kind == Program::Kind::kFileVersion
                         ? RunFileVersion(program->second, command_line, directory)
@@ -172,11 +173,33 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
   }
   const std::uint64_t now = CurrentRuntime().clock_ms;
   if (now >= child->ends_at_ms) return WAIT_OBJECT_0;
-  const std::uint64_t remaining = child->ends_at_ms - now;
-  if (dwMilliseconds == INFINITE || dwMilliseconds >= remaining) {
-    Advance(remaining);
-    return WAIT_OBJECT_0;
+  if (child->ends_at_ms == kNever && dwMilliseconds == INFINITE) {
+    // The checker would hang here for good: make that a failure, not a stuck test.
+    std::fprintf(stderr, "kvchecks simulator: an endless wait on a child that never exits\n");
+    std::abort();
   }
-  Advance(dwMilliseconds);
-  return WAIT_TIMEOUT;
+  const std::uint64_t remaining = child->ends_at_ms - now;
+  if (dwMilliseconds != INFINITE && dwMilliseconds < remaining) {
+    Advance(dwMilliseconds);
+    return WAIT_TIMEOUT;
+  }
+  Advance(remaining);
+  return WAIT_OBJECT_0;
+}
+
+BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode) {
+  ChildProcess* child = ChildOf(hProcess, false);
+  if (!child) {
+    CurrentRuntime().last_error = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  // An ended process can no longer be terminated.
+  if (CurrentRuntime().clock_ms >= child->ends_at_ms) {
+    CurrentRuntime().last_error = ERROR_ACCESS_DENIED;
+    return FALSE;
+  }
+  child->ends_at_ms = CurrentRuntime().clock_ms;
+  child->exit_code = uExitCode;
+  child->terminated = true;
+  return TRUE;
 }

@@ -135,8 +135,8 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
 void LoadProgram(const ProfileContext& context, const std::string& name, const toml::table& entry,
                  FileSystem& fs) {
   RequireKnownKeys(context, entry,
-                   {"present", "kind", "exit_code", "writes_output", "runs_ms", "exit_code_query_fails",
-                    "sixty_four_bit"});
+                   {"present", "kind", "exit_code", "writes_output", "runs_ms", "never_exits",
+                    "exit_code_query_fails", "sixty_four_bit"});
   if (!ReadBool(context, entry, "present", true)) {
     fs.programs.erase(name);
     return;
@@ -159,6 +159,7 @@ void LoadProgram(const ProfileContext& context, const std::string& name, const t
   program.writes_output = ReadBool(context, entry, "writes_output", program.writes_output);
   program.runs_ms = static_cast<std::uint64_t>(
       ReadInteger(context, entry, "runs_ms", static_cast<std::int64_t>(program.runs_ms), 0, 3600000));
+  program.never_exits = ReadBool(context, entry, "never_exits", program.never_exits);
   program.exit_code_query_fails =
       ReadBool(context, entry, "exit_code_query_fails", program.exit_code_query_fails);
   program.sixty_four_bit = ReadBool(context, entry, "sixty_four_bit", program.sixty_four_bit);
