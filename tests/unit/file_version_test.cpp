@@ -73,6 +73,15 @@ TEST(GetFileVersionString, TrustsOnlyACompanionThatSucceeds) {
   }
 }
 
+TEST(GetFileVersionString, WithAnEmptyTempWritesToTheDrivesRoot) {
+  sim::Machine machine = MachineWithFiles(true);
+  machine.environment["temp"] = "";
+  sim::ScopedMachine scoped(machine);
+  EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "5.2.3790.1830");
+  EXPECT_EQ(sim::CurrentRuntime().files.children.at(0).command_line,
+            "fileversion_x64 C:\\Windows\\system32\\msiexec.exe \\tmp_ver.txt");
+}
+
 TEST(GetFileVersionString, NeedsTheTempVariable) {
   sim::Machine machine = MachineWithFiles(true);
   machine.environment.erase("temp");
