@@ -41,9 +41,12 @@ std::uint32_t RunFileVersion(const Program& program, const std::string& command_
                              const std::string& directory) {
   if (program.exit_code != 0) return static_cast<std::uint32_t>(program.exit_code);
   if (!program.writes_output || program.never_exits) return 0;
-  std::string file, output;
-  if (!companion::SplitCommandLine(command_line, file, output)) return 1;
   FileSystem& fs = Current().files;
+  const auto is_file = [&](const std::string& path) {
+    return fs.FindFile(NativeFullPath(path, directory)) != nullptr;
+  };
+  std::string file, output;
+  if (!companion::SplitCommandLine(command_line, is_file, file, output)) return 1;
   const SimFile* target = fs.FindFile(NativeFullPath(file, directory));
   if (!target || !target->version) return 2;
   const std::string output_path = NativeFullPath(output, directory);
