@@ -67,6 +67,11 @@ class Case:
                                     "and either data or absent = true")
 
     @property
+    def timeout(self):
+        """How long a run may take before it counts as hung."""
+        return max(CASE_TIMEOUT, (self.max_seconds or 0) + 10)
+
+    @property
     def label(self):
         return f"{self.scenario.stem}: {self.name}"
 
@@ -144,11 +149,11 @@ def run_native(native, case, scratch):
     process = subprocess.Popen(command, env=env, cwd=scratch, stdin=subprocess.DEVNULL,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
     try:
-        stdout, stderr = process.communicate(timeout=CASE_TIMEOUT)
+        stdout, stderr = process.communicate(timeout=case.timeout)
     except subprocess.TimeoutExpired:
         kill_session(process)
         process.communicate()
-        return Outcome(seconds=CASE_TIMEOUT, problems=[f"no answer within {CASE_TIMEOUT} s"])
+        return Outcome(seconds=case.timeout, problems=[f"no answer within {case.timeout} s"])
     outcome = Outcome(stdout, process.returncode, time.monotonic() - started)
     values = []
     if export:
@@ -182,12 +187,12 @@ def read_back_under_wine(ctx, entry):
 
 
 def run_wine(ctx, case):
-    command = [WINE, EXE_FOLDER + "\\kvchecks.exe"] + case.args
+    command = [WINE] + ctx.launcher + [EXE_FOLDER + "\\kvchecks.exe"] + case.args
     started = time.monotonic()
     try:
-        result = ctx.wine_prefix.run(command, timeout=CASE_TIMEOUT, cwd=ctx.cwd, extra_env=ctx.env)
+        result = ctx.wine_prefix.run(command, timeout=case.timeout, cwd=ctx.cwd, extra_env=ctx.env)
     except subprocess.TimeoutExpired:
-        return Outcome(seconds=CASE_TIMEOUT, problems=[f"no answer under Wine within {CASE_TIMEOUT} s"])
+        return Outcome(seconds=case.timeout, problems=[f"no answer under Wine within {case.timeout} s"])
     outcome = Outcome(result.stdout, result.returncode, time.monotonic() - started)
     values = [read_back_under_wine(ctx, entry) for entry in case.registry_after]
     expected = case.stdout.replace("\n", "\r\n").encode("cp1252")
