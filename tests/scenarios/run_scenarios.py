@@ -24,13 +24,15 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import profiles  # noqa: E402
 import regread  # noqa: E402
-from wine import planting, realisers  # noqa: E402
+from wine import planting, realisers, snapshot  # noqa: E402
 from wine.common import EXE_FOLDER, WINE, CannotExpress, Context, host_to_windows, kill_session  # noqa: E402
 from wine.prefix import WineRun  # noqa: E402
 
 CASE_TIMEOUT = 20
 WINDOWS_BINARIES = ("kvchecks.exe", "fileversion_x64.exe")
-SCENARIO_KEYS = {"profile", "native_only", "planted_libraries", "case"}
+SCENARIO_KEYS = {"profile", "native_only", "planted_libraries", "changes_only_the_record", "case"}
+RECORD_KEY = "hkey_local_machine\\software\\norvik computer corporation\\kelvane\\prereqchecks"
+COMPANION_OUTPUTS = ("tmp_ver.txt", "storport_ver.txt")
 CASE_KEYS = {"name", "args", "stdout", "exit", "native_only", "min_seconds", "max_seconds",
              "registry_after", "stderr_contains"}
 REQUIRED_CASE_KEYS = ("name", "args", "stdout", "exit")
@@ -97,6 +99,7 @@ class Scenario:
         # current directory; natively there is nowhere to plant them, as the
         # simulated machine hands out system libraries only from its system folder.
         self.planted_libraries = document.get("planted_libraries", [])
+        self.changes_only_the_record = document.get("changes_only_the_record", False)
         self.cases = [Case(self, table) for table in document.get("case", [])]
 
 
@@ -184,6 +187,30 @@ def read_back_under_wine(ctx, entry):
         return None  # no such key
     with open(export, "rb") as file:
         return regread.lookup_export(regread.parse_export(file.read()), entry["key"], entry["name"])
+
+
+def allowed_change(entry, case, ctx):
+    """What a run may change: VERSIONCHECK its record under PreReqChecks (in
+    either view, with the keys above it that it creates), and on 64-bit
+    Windows the companion's output files under "temp"."""
+    if case.args and case.args[0].upper() == "VERSIONCHECK" and entry.startswith("registry "):
+        key = entry.split(" ", 2)[2].split("]")[0].lstrip("[")
+        for record in (RECORD_KEY, RECORD_KEY.replace("\\software\\", "\\software\\wow6432node\\")):
+            if key == record or record.startswith(key + "\\"):
+                return True
+    if ctx.sixty_four_bit and entry.startswith("file "):
+        temp = ctx.profile.get("environment", {}).get("temp", "").lower()
+        return any(entry == f"file {temp}\\{name}" for name in COMPANION_OUTPUTS)
+    return False
+
+
+def check_unchanged(ctx, case, before, outcome):
+    """Takes the snapshot after the run, complains of what changed beyond the record, and returns it."""
+    after = snapshot.take(ctx)
+    for entry in snapshot.changes(before, after):
+        if not allowed_change(entry, case, ctx):
+            outcome.problems.append(f"changed {entry[:160]}")
+    return after
 
 
 def run_wine(ctx, case):
@@ -325,9 +352,12 @@ class WineSide:
             print(f"      wine prefix {scenario.stem} ({'64' if sixty_four_bit else '32'}-bit): "
                   f"copy {copied - started:.2f} s, server and realisation {ready - copied:.2f} s",
                   flush=True)
+            before = snapshot.take(ctx) if scenario.changes_only_the_record else None
             for report in active:
                 try:
                     report.wine = run_wine(ctx, report.case)
+                    if before is not None:
+                        before = check_unchanged(ctx, report.case, before, report.wine)
                 except (OSError, RuntimeError, subprocess.TimeoutExpired) as error:
                     report.wine = Outcome(problems=[f"{type(error).__name__}: {error}"])
                     continue
