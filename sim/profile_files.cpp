@@ -90,7 +90,7 @@ void LoadDrives(const ProfileContext& context, const toml::table& drives, FileSy
 }
 
 void LoadFile(const ProfileContext& context, const toml::table& entry, FileSystem& fs) {
-  RequireKnownKeys(context, entry, {"path", "content", "encoding", "source", "version", "signature"});
+  RequireKnownKeys(context, entry, {"path", "content", "repeat", "encoding", "source", "version", "signature"});
   const toml::node* path_node = entry.get("path");
   if (!path_node) ProfileFail(context, entry, "a file needs a \"path\"");
   const std::string path = RequireFullPath(context, *path_node, ReadString(context, entry, "path", ""));
@@ -98,7 +98,12 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
     ProfileFail(context, *entry.get("source"), "a file takes \"content\" or \"source\", not both");
   std::string bytes;
   if (const toml::node* content = entry.get("content")) {
-    const std::u16string wide = Utf8ToWide(context, *content, ReadString(context, entry, "content", ""));
+    const std::u16string once = Utf8ToWide(context, *content, ReadString(context, entry, "content", ""));
+    // A large file written as its text many times over.
+    const std::int64_t repeat = ReadInteger(context, entry, "repeat", 1, 1, 1 << 24);
+    std::u16string wide;
+    wide.reserve(once.size() * static_cast<std::size_t>(repeat));
+    for (std::int64_t i = 0; i < repeat; ++i) wide += once;
     const std::string encoding = ReadString(context, entry, "encoding", "ansi");
     if (encoding == "ansi") {
       bytes = WideToAnsi(wide);

@@ -10,7 +10,9 @@ give the same output there (line ends aside).
 
 import argparse
 import glob
+import json
 import os
+import re
 import shlex
 import shutil
 import signal
@@ -24,7 +26,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import profiles  # noqa: E402
 import regread  # noqa: E402
-from wine import planting, realisers, snapshot  # noqa: E402
+from wine import planting, realise_environment, realisers, snapshot  # noqa: E402
 from wine.common import EXE_FOLDER, WINE, CannotExpress, Context, host_to_windows, kill_session  # noqa: E402
 from wine.prefix import WineRun  # noqa: E402
 
@@ -34,12 +36,27 @@ SCENARIO_KEYS = {"profile", "native_only", "planted_libraries", "changes_only_th
 RECORD_KEY = "hkey_local_machine\\software\\norvik computer corporation\\kelvane\\prereqchecks"
 COMPANION_OUTPUTS = ("tmp_ver.txt", "storport_ver.txt")
 CASE_KEYS = {"name", "args", "stdout", "exit", "native_only", "min_seconds", "max_seconds",
-             "registry_after", "stderr_contains"}
+             "registry_after", "stderr_contains", "environment", "current_directory", "registry"}
 REQUIRED_CASE_KEYS = ("name", "args", "stdout", "exit")
 
 
 class ScenarioError(Exception):
     """A scenario file that cannot be used as it is written."""
+
+
+REPEAT = re.compile(r"\{\{(\d+)\*(.)\}\}", re.S)
+
+
+def expand(value):
+    """Writes out "{{N*c}}", the character c N times, in a case's strings, so
+    that a table can hold arguments of 30 000 characters."""
+    if isinstance(value, str):
+        return REPEAT.sub(lambda m: m.group(2) * int(m.group(1)), value)
+    if isinstance(value, list):
+        return [expand(item) for item in value]
+    if isinstance(value, dict):
+        return {key: expand(item) for key, item in value.items()}
+    return value
 
 
 class Case:
@@ -51,6 +68,7 @@ class Case:
             raise ScenarioError(f"case {label!r}: unknown key(s) {', '.join(sorted(unknown))}")
         if missing:
             raise ScenarioError(f"case {label!r}: missing key(s) {', '.join(missing)}")
+        table = {key: expand(value) if key != "name" else value for key, value in table.items()}
         if not all(isinstance(arg, str) for arg in table["args"]):
             raise ScenarioError(f"case {label!r}: args must be strings")
         self.scenario = scenario
@@ -63,6 +81,11 @@ class Case:
         self.max_seconds = table.get("max_seconds")
         self.registry_after = table.get("registry_after", [])
         self.stderr_contains = table.get("stderr_contains")
+        # The case's own machine on top of the scenario's: variables, the
+        # folder the checker starts in, and .reg text imported before the run.
+        self.environment = table.get("environment")
+        self.current_directory = table.get("current_directory")
+        self.registry = table.get("registry")
         for entry in self.registry_after:
             if "key" not in entry or "name" not in entry or ("data" in entry) == bool(entry.get("absent")):
                 raise ScenarioError(f"case {label!r}: each registry_after entry needs key, name "
@@ -136,10 +159,39 @@ def check_common(case, outcome, expected_stdout, registry_values):
             outcome.problems.append(f"registry {entry['key']} \"{entry['name']}\" {complaint}")
 
 
+def toml_string(text):
+    return json.dumps(text)  # a JSON string is a TOML basic string
+
+
+def case_profile(case, scratch):
+    """The scenario's profile with the case's own machine on top, or the profile itself."""
+    if case.environment is None and case.current_directory is None and case.registry is None:
+        return case.scenario.profile
+    lines = [f"base = {toml_string(case.scenario.profile)}"]
+    if case.environment is not None:
+        lines.append("[environment]")
+        for name, value in case.environment.items():
+            if name == "unset":
+                lines.append("unset = [" + ", ".join(toml_string(v) for v in value) + "]")
+            else:
+                lines.append(f"{toml_string(name)} = {toml_string(value)}")
+    if case.current_directory is not None:
+        lines += ["[process]", f"current_directory = {toml_string(case.current_directory)}"]
+    if case.registry is not None:
+        reg = os.path.join(scratch, "case.reg")
+        with open(reg, "wb") as file:
+            file.write(b"\xff\xfe" + case.registry.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-16-le"))
+        lines += ["[registry]", f"import = [{toml_string(reg)}]"]
+    path = os.path.join(scratch, "case-profile.toml")
+    with open(path, "w", encoding="utf-8") as file:
+        file.write("\n".join(lines) + "\n")
+    return path
+
+
 def run_native(native, case, scratch):
     env = dict(os.environ)
     env.pop("KVCHECKS_REGISTRY_OUT", None)
-    env["KVCHECKS_MACHINE"] = case.scenario.profile
+    env["KVCHECKS_MACHINE"] = case_profile(case, scratch)
     export = None
     if case.registry_after:
         export = os.path.join(scratch, "registry-out.reg")
@@ -213,11 +265,28 @@ def check_unchanged(ctx, case, before, outcome):
     return after
 
 
+def prepare_case_under_wine(ctx, case):
+    """Gives the prefix the case's own machine; the launcher and the folder the checker starts with."""
+    if case.registry is not None:
+        ctx.reg_import(case.registry)
+    cwd = ctx.cwd
+    if case.current_directory is not None:
+        cwd = ctx.windows_to_host(case.current_directory)
+        os.makedirs(cwd, exist_ok=True)
+    launcher = ctx.launcher
+    if case.environment is not None:
+        unset = [f"-{name}" for name in case.environment.get("unset", [])]
+        values = [f"{name}={value}" for name, value in case.environment.items() if name != "unset"]
+        launcher = realise_environment.launcher(ctx, ctx.launcher_settings + unset + values, "case-environment.txt")
+    return launcher, cwd
+
+
 def run_wine(ctx, case):
-    command = [WINE] + ctx.launcher + [EXE_FOLDER + "\\kvchecks.exe"] + case.args
+    launcher, cwd = prepare_case_under_wine(ctx, case)
+    command = [WINE] + launcher + [EXE_FOLDER + "\\kvchecks.exe"] + case.args
     started = time.monotonic()
     try:
-        result = ctx.wine_prefix.run(command, timeout=case.timeout, cwd=ctx.cwd, extra_env=ctx.env)
+        result = ctx.wine_prefix.run(command, timeout=case.timeout, cwd=cwd, extra_env=ctx.env)
     except subprocess.TimeoutExpired:
         return Outcome(seconds=case.timeout, problems=[f"no answer under Wine within {case.timeout} s"])
     outcome = Outcome(result.stdout, result.returncode, time.monotonic() - started)

@@ -44,6 +44,7 @@ class Context:
         self.cwd = self.exe_dir
         self.env = {}
         self.launcher = []  # a program that starts the checker, with its arguments
+        self.launcher_settings = []  # the profile's variables that the launcher sets
         self._imports = 0
 
     def wine(self, args, check=True, timeout=COMMAND_TIMEOUT, cwd=None):

@@ -30,13 +30,31 @@ def _quote(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def realise(section, ctx):
-    if not section:
-        return
+def settings_of(section):
+    """The variables of an [environment] table that the registry takes, and the
+    launcher's settings lines for the rest."""
     unset = [name.lower() for name in section.get("unset", [])]
     values = {name: value for name, value in section.items() if name != "unset" and name.lower() not in unset}
     launched = {name: value for name, value in values.items() if not value or len(value) > LONGEST_REGISTRY_VALUE}
     written = {name: value for name, value in values.items() if name not in launched}
+    return written, [f"-{name}" for name in unset] + [f"{name}={value}" for name, value in launched.items()]
+
+
+def launcher(ctx, settings, file_name=SETTINGS):
+    """The launcher's arguments that start the checker with these settings lines."""
+    with open(os.path.join(ctx.exe_dir, file_name), "w", encoding="cp1252", newline="\r\n") as out:
+        out.write("\n".join(settings) + "\n")
+    program = os.path.join(ctx.exe_dir, LAUNCHER_EXE)
+    if not os.path.exists(program):
+        subprocess.run([COMPILER, "-O2", "-s", "-Wall", "-Werror", "-o", program, os.path.abspath(LAUNCHER)],
+                       check=True, capture_output=True, text=True)
+    return [f"C:\\kvchecks\\{LAUNCHER_EXE}", f"C:\\kvchecks\\{file_name}", "--"]
+
+
+def realise(section, ctx):
+    if not section:
+        return
+    written, settings = settings_of(section)
     if written:
         lines = [f"{_quote(name)}={_quote(value)}" for name, value in written.items()]
         ctx.reg_import("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Environment]\n"
@@ -44,11 +62,6 @@ def realise(section, ctx):
     for name, value in written.items():
         if name.lower() in TEMPORARY_FOLDER_VARIABLES and value[:2].lower() == "c:":
             os.makedirs(ctx.windows_to_host(value), exist_ok=True)
-    if not launched and not unset:
-        return
-    settings = [f"-{name}" for name in unset] + [f"{name}={value}" for name, value in launched.items()]
-    with open(os.path.join(ctx.exe_dir, SETTINGS), "w", encoding="cp1252", newline="\r\n") as out:
-        out.write("\n".join(settings) + "\n")
-    subprocess.run([COMPILER, "-O2", "-s", "-Wall", "-Werror", "-o", os.path.join(ctx.exe_dir, LAUNCHER_EXE),
-                    os.path.abspath(LAUNCHER)], check=True, capture_output=True, text=True)
-    ctx.launcher = [f"C:\\kvchecks\\{LAUNCHER_EXE}", f"C:\\kvchecks\\{SETTINGS}", "--"]
+    if settings:
+        ctx.launcher_settings = settings
+        ctx.launcher = launcher(ctx, settings)

@@ -289,7 +289,7 @@ def file_bytes(entry, ctx):
             raise CannotExpress(f'{entry["source"]} is not beside the scenario\'s profile')
         with open(path, "rb") as source:
             return source.read()
-    text = entry.get("content", "")
+    text = entry.get("content", "") * int(entry.get("repeat", 1))
     encoding = entry.get("encoding", "ansi")
     if encoding == "utf-16le":
         return b"\xff\xfe" + text.encode("utf-16-le")
