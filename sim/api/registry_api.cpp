@@ -17,6 +17,10 @@ constexpr std::uint32_t kReadRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS |
 
 // What the platform answers when the registry quota leaves no room.
 constexpr LSTATUS kQuotaLimit = 613;  // ERROR_REGISTRY_QUOTA_LIMIT
+// ERROR_FILENAME_EXCED_RANGE: a value name longer than the registry allows,
+// 16 383 characters, counted after the conversion to UTF-16.
+constexpr LSTATUS kNameTooLong = 206;
+constexpr std::size_t kLongestValueName = 16383;
 
 // Resolves a handle to its key; predefined roots resolve without opening.
 const OpenKey* Resolve(HKEY handle, OpenKey& root_scratch) {
@@ -151,10 +155,11 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType
   if (!open) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (Current().registry.quota_exhausted) return kQuotaLimit;
+  const std::string name = lpValueName ? lpValueName : "";
+  if (AnsiToWide(name).size() > kLongestValueName) return kNameTooLong;
   std::vector<std::uint8_t> data(lpData, lpData + (lpData ? cbData : 0));
   // The ANSI call stores string types converted to UTF-16.
   if (IsStringType(dwType)) data = WideBytes(AnsiToWide(std::string(data.begin(), data.end())));
-  const std::string name = lpValueName ? lpValueName : "";
   auto found = open->key->values.find(name);
   // A value set again keeps the spelling of its name.
   if (found == open->key->values.end()) found = open->key->values.emplace(name, RegValue{name, 0, {}}).first;

@@ -48,6 +48,7 @@ struct Program {
   std::int32_t exit_code = 0;
   bool writes_output = true;           // kFileVersion: false exits 0 without writing
   std::uint64_t runs_ms = 0;           // simulated run time before it exits
+  bool never_exits = false;            // hangs until it is ended
   bool exit_code_query_fails = false;  // GetExitCodeProcess on it fails
   bool sixty_four_bit = false;         // cannot start on 32-bit Windows
 };

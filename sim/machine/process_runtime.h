@@ -9,6 +9,8 @@
 
 namespace sim {
 
+constexpr std::uint64_t kNever = UINT64_MAX;
+
 // One CreateProcessA call that started a child.
 struct ChildProcess {
   std::string command_line;
@@ -16,9 +18,10 @@ struct ChildProcess {
   std::uint32_t startup_info_size = 0;
   bool inherit_handles = false;
   std::uint32_t creation_flags = 0;
-  std::uint64_t ends_at_ms = 0;
+  std::uint64_t ends_at_ms = 0;  // kNever: runs until TerminateProcess ends it
   std::uint32_t exit_code = 0;
   bool exit_code_query_fails = false;
+  bool terminated = false;  // ended by TerminateProcess
 };
 
 struct ProcessRuntime {

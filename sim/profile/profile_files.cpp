@@ -89,7 +89,7 @@ void LoadDrives(const ProfileContext& context, const toml::table& drives, FileSy
 }
 
 void LoadFile(const ProfileContext& context, const toml::table& entry, FileSystem& fs) {
-  RequireKnownKeys(context, entry, {"path", "content", "encoding", "source", "version", "signature"});
+  RequireKnownKeys(context, entry, {"path", "content", "repeat", "encoding", "source", "version", "signature"});
   const toml::node* path_node = entry.get("path");
   if (!path_node) ProfileFail(context, entry, "a file needs a \"path\"");
   const std::string path = RequireFullPath(context, *path_node, ReadString(context, entry, "path", ""));
@@ -97,7 +97,12 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
     ProfileFail(context, *entry.get("source"), "a file takes \"content\" or \"source\", not both");
   std::string bytes;
   if (const toml::node* content = entry.get("content")) {
-    const std::u16string wide = Utf8ToWide(context, *content, ReadString(context, entry, "content", ""));
+    const std::u16string once = Utf8ToWide(context, *content, ReadString(context, entry, "content", ""));
+    // A large file written as its text many times over.
+    const std::int64_t repeat = ReadInteger(context, entry, "repeat", 1, 1, 1 << 24);
+    std::u16string wide;
+    wide.reserve(once.size() * static_cast<std::size_t>(repeat));
+    for (std::int64_t i = 0; i < repeat; ++i) wide += once;
     const std::string encoding = ReadString(context, entry, "encoding", "ansi");
     if (encoding == "ansi") {
       bytes = WideToAnsi(wide);
@@ -128,8 +133,8 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
 void LoadProgram(const ProfileContext& context, const std::string& name, const toml::table& entry,
                  FileSystem& fs) {
   RequireKnownKeys(context, entry,
-                   {"present", "kind", "exit_code", "writes_output", "runs_ms", "exit_code_query_fails",
-                    "sixty_four_bit"});
+                   {"present", "kind", "exit_code", "writes_output", "runs_ms", "never_exits",
+                    "exit_code_query_fails", "sixty_four_bit"});
   if (!ReadBool(context, entry, "present", true)) {
     fs.programs.erase(name);
     return;
@@ -152,6 +157,7 @@ void LoadProgram(const ProfileContext& context, const std::string& name, const t
   program.writes_output = ReadBool(context, entry, "writes_output", program.writes_output);
   program.runs_ms = static_cast<std::uint64_t>(
       ReadInteger(context, entry, "runs_ms", static_cast<std::int64_t>(program.runs_ms), 0, 3600000));
+  program.never_exits = ReadBool(context, entry, "never_exits", program.never_exits);
   program.exit_code_query_fails =
       ReadBool(context, entry, "exit_code_query_fails", program.exit_code_query_fails);
   program.sixty_four_bit = ReadBool(context, entry, "sixty_four_bit", program.sixty_four_bit);

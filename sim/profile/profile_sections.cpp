@@ -67,10 +67,21 @@ void LoadUserSection(const ProfileContext& context, const toml::table& table, Ma
 
 void LoadEnvironmentSection(const ProfileContext& context, const toml::table& table, Machine& machine) {
   for (const auto& [key, node] : table) {
+    if (key.str() == "unset") continue;
     const auto* value = node.as_string();
     if (!value)
       ProfileFail(context, node, "environment variable \"" + std::string(key.str()) + "\" must be a string");
     machine.environment[std::string(key.str())] = value->get();
+  }
+  // Variables the process does not have, even where a base profile sets them.
+  if (const toml::node* unset = table.get("unset")) {
+    const toml::array* names = unset->as_array();
+    if (!names) ProfileFail(context, *unset, "\"unset\" must be a list of variable names");
+    for (const toml::node& name : *names) {
+      const auto* text = name.as_string();
+      if (!text) ProfileFail(context, name, "\"unset\" must be a list of variable names");
+      machine.environment.erase(text->get());
+    }
   }
 }
 

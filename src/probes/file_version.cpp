@@ -4,22 +4,10 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "probes/handles.h"
+#include "probes/companion.h"
 #include "probes/os_facts.h"
-#include "probes/process.h"
-#include "probes/text_rules.h"
 
 namespace {
-
-std::string VersionThroughCompanion(const std::string& path) {
-  // Without "temp" there is no folder for the output file.
-  const char* temp = crt::getenv("temp");
-  if (!temp || !*temp) return std::string();
-  const std::string output_file = std::string(temp) + "\\tmp_ver.txt";
-  // Unquoted: the companion takes the blanks of a path as part of it.
-  if (RunAndWait("fileversion_x64 " + path + " " + output_file, nullptr) != 0) return std::string();
-  return ReadCompanionOutput(output_file);
-}
 
 std::string VersionFromResource(const std::string& path) {
   DWORD handle = 0;
@@ -40,14 +28,6 @@ std::string VersionFromResource(const std::string& path) {
 
 }  // namespace
 
-std::string ReadCompanionOutput(const std::string& output_file) {
-  UniqueTextFile file(crt::fopen_text(output_file.c_str()));
-  if (!file) return std::string();
-  char buffer[256];
-  const std::size_t read = crt::fread(buffer, sizeof(buffer), file.get());
-  return TextUpToNul(buffer, read);
-}
-
 std::string GetFileVersionString(const std::string& path) {
-  return IsRunningUnderWow64() ? VersionThroughCompanion(path) : VersionFromResource(path);
+  return IsRunningUnderWow64() ? VersionThroughCompanion(path, "\\tmp_ver.txt") : VersionFromResource(path);
 }

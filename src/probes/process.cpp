@@ -7,6 +7,9 @@
 namespace {
 
 constexpr DWORD kPollMilliseconds = 100;
+// A child that hangs (a stalled network drive, a file held by a scanner)
+// must not hang the installer that waits for the checker.
+constexpr DWORD kLongestWaitMilliseconds = 60000;
 
 }  // namespace
 
@@ -25,12 +28,14 @@ std::int32_t RunAndWait(const std::string& command_line, const char* current_dir
 
   // The process handle tells when the child has ended; its exit code alone
   // cannot, since a child may itself exit with STILL_ACTIVE (259).
-  for (;;) {
-    const DWORD waited = WaitForSingleObject(process.get(), kPollMilliseconds);
-    if (waited == WAIT_TIMEOUT) continue;
-    if (waited != WAIT_OBJECT_0) return -1;
+  for (DWORD waited = 0; waited < kLongestWaitMilliseconds; waited += kPollMilliseconds) {
+    const DWORD result = WaitForSingleObject(process.get(), kPollMilliseconds);
+    if (result == WAIT_TIMEOUT) continue;
+    if (result != WAIT_OBJECT_0) break;
     DWORD exit_code = 0;
     if (!GetExitCodeProcess(process.get(), &exit_code)) return -1;
     return static_cast<std::int32_t>(exit_code);
   }
+  TerminateProcess(process.get(), static_cast<UINT>(-1));
+  return -1;
 }

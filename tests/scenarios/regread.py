@@ -128,3 +128,24 @@ def matches(found, expected):
     else:
         ok = kind in (REG_SZ, REG_EXPAND_SZ) and data == want
     return None if ok else f"holds {data!r} (type {kind}), expected {want!r}"
+
+
+def export_entries(raw):
+    """Every key and value of an export, as {"[key]": "", "[key] name": data text},
+    keys and value names normalised; for telling two exports apart."""
+    entries, key = {}, None
+    for line in _logical_lines(_decode(raw))[1:]:
+        line = line.strip()
+        if not line or line.startswith(";"):
+            continue
+        if line.startswith("["):
+            key = normal_key(line[1:-1])
+            entries[f"[{key}]"] = ""
+            continue
+        if line.startswith("@"):
+            name, rest = "", line[1:]
+        else:
+            name, end = _quoted(line, 0)
+            rest = line[end:]
+        entries[f"[{key}] {name.lower()}"] = rest.lstrip()[1:].strip()
+    return entries

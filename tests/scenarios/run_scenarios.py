@@ -11,7 +11,9 @@ give the same output there (line ends aside).
 
 import argparse
 import glob
+import json
 import os
+import re
 import shlex
 import shutil
 import signal
@@ -25,20 +27,38 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import profiles  # noqa: E402
 import regread  # noqa: E402
-from wine import planting, realisers  # noqa: E402
+from wine import planting, realise_environment, realisers, snapshot  # noqa: E402
 from wine.common import EXE_FOLDER, WINE, CannotExpress, Context, host_to_windows, kill_session  # noqa: E402
 from wine.prefix import WineRun  # noqa: E402
 
 CASE_TIMEOUT = 20
 WINDOWS_BINARIES = ("kvchecks.exe", "fileversion_x64.exe")
-SCENARIO_KEYS = {"profile", "machines", "native_only", "planted_libraries", "case"}
+SCENARIO_KEYS = {"profile", "machines", "native_only", "planted_libraries", "changes_only_the_record", "case"}
+RECORD_KEY = "hkey_local_machine\\software\\norvik computer corporation\\kelvane\\prereqchecks"
+COMPANION_OUTPUTS = ("tmp_ver.txt", "storport_ver.txt")
 CASE_KEYS = {"name", "args", "stdout", "exit", "native_only", "min_seconds", "max_seconds",
-             "registry_after", "stderr_contains", "on", "only_on"}
+             "registry_after", "stderr_contains", "environment", "current_directory", "registry", "on",
+             "only_on"}
 REQUIRED_CASE_KEYS = ("name", "args", "stdout", "exit")
 
 
 class ScenarioError(Exception):
     """A scenario file that cannot be used as it is written."""
+
+
+REPEAT = re.compile(r"\{\{(\d+)\*(.)\}\}", re.S)
+
+
+def expand(value):
+    """Writes out "{{N*c}}", the character c N times, in a case's strings, so
+    that a table can hold arguments of 30 000 characters."""
+    if isinstance(value, str):
+        return REPEAT.sub(lambda m: m.group(2) * int(m.group(1)), value)
+    if isinstance(value, list):
+        return [expand(item) for item in value]
+    if isinstance(value, dict):
+        return {key: expand(item) for key, item in value.items()}
+    return value
 
 
 class Case:
@@ -50,6 +70,7 @@ class Case:
             raise ScenarioError(f"case {label!r}: unknown key(s) {', '.join(sorted(unknown))}")
         if missing:
             raise ScenarioError(f"case {label!r}: missing key(s) {', '.join(missing)}")
+        table = {key: expand(value) if key != "name" else value for key, value in table.items()}
         if not all(isinstance(arg, str) for arg in table["args"]):
             raise ScenarioError(f"case {label!r}: args must be strings")
         self.scenario = scenario
@@ -62,10 +83,20 @@ class Case:
         self.max_seconds = table.get("max_seconds")
         self.registry_after = table.get("registry_after", [])
         self.stderr_contains = table.get("stderr_contains")
+        # The case's own machine on top of the scenario's: variables, the
+        # folder the checker starts in, and .reg text imported before the run.
+        self.environment = table.get("environment")
+        self.current_directory = table.get("current_directory")
+        self.registry = table.get("registry")
         for entry in self.registry_after:
             if "key" not in entry or "name" not in entry or ("data" in entry) == bool(entry.get("absent")):
                 raise ScenarioError(f"case {label!r}: each registry_after entry needs key, name "
                                     "and either data or absent = true")
+
+    @property
+    def timeout(self):
+        """How long a run may take before it counts as hung."""
+        return max(CASE_TIMEOUT, (self.max_seconds or 0) + 10)
 
     @property
     def label(self):
@@ -104,6 +135,7 @@ class Scenario:
         # current directory; natively there is nowhere to plant them, as the
         # simulated machine hands out system libraries only from its system folder.
         self.planted_libraries = document.get("planted_libraries", [])
+        self.changes_only_the_record = document.get("changes_only_the_record", False)
         tables = document.get("case", [])
         if machine:
             tables = [t for t in (case_on(t, machine, machines) for t in tables) if t is not None]
@@ -166,10 +198,39 @@ def check_common(case, outcome, expected_stdout, registry_values):
             outcome.problems.append(f"registry {entry['key']} \"{entry['name']}\" {complaint}")
 
 
+def toml_string(text):
+    return json.dumps(text)  # a JSON string is a TOML basic string
+
+
+def case_profile(case, scratch):
+    """The scenario's profile with the case's own machine on top, or the profile itself."""
+    if case.environment is None and case.current_directory is None and case.registry is None:
+        return case.scenario.profile
+    lines = [f"base = {toml_string(case.scenario.profile)}"]
+    if case.environment is not None:
+        lines.append("[environment]")
+        for name, value in case.environment.items():
+            if name == "unset":
+                lines.append("unset = [" + ", ".join(toml_string(v) for v in value) + "]")
+            else:
+                lines.append(f"{toml_string(name)} = {toml_string(value)}")
+    if case.current_directory is not None:
+        lines += ["[process]", f"current_directory = {toml_string(case.current_directory)}"]
+    if case.registry is not None:
+        reg = os.path.join(scratch, "case.reg")
+        with open(reg, "wb") as file:
+            file.write(b"\xff\xfe" + case.registry.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-16-le"))
+        lines += ["[registry]", f"import = [{toml_string(reg)}]"]
+    path = os.path.join(scratch, "case-profile.toml")
+    with open(path, "w", encoding="utf-8") as file:
+        file.write("\n".join(lines) + "\n")
+    return path
+
+
 def run_native(native, case, scratch):
     env = dict(os.environ)
     env.pop("KVCHECKS_REGISTRY_OUT", None)
-    env["KVCHECKS_MACHINE"] = case.scenario.profile
+    env["KVCHECKS_MACHINE"] = case_profile(case, scratch)
     export = None
     if case.registry_after:
         export = os.path.join(scratch, "registry-out.reg")
@@ -182,11 +243,11 @@ def run_native(native, case, scratch):
     process = subprocess.Popen(command, env=env, cwd=scratch, stdin=subprocess.DEVNULL,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
     try:
-        stdout, stderr = process.communicate(timeout=CASE_TIMEOUT)
+        stdout, stderr = process.communicate(timeout=case.timeout)
     except subprocess.TimeoutExpired:
         kill_session(process)
         process.communicate()
-        return Outcome(seconds=CASE_TIMEOUT, problems=[f"no answer within {CASE_TIMEOUT} s"])
+        return Outcome(seconds=case.timeout, problems=[f"no answer within {case.timeout} s"])
     outcome = Outcome(stdout, process.returncode, time.monotonic() - started)
     values = []
     if export:
@@ -219,13 +280,54 @@ def read_back_under_wine(ctx, entry):
         return regread.lookup_export(regread.parse_export(file.read()), entry["key"], entry["name"])
 
 
+def allowed_change(entry, case, ctx):
+    """What a run may change: VERSIONCHECK its record under PreReqChecks (in
+    either view, with the keys above it that it creates), and on 64-bit
+    Windows the companion's output files under "temp"."""
+    if case.args and case.args[0].upper() == "VERSIONCHECK" and entry.startswith("registry "):
+        key = entry.split(" ", 2)[2].split("]")[0].lstrip("[")
+        for record in (RECORD_KEY, RECORD_KEY.replace("\\software\\", "\\software\\wow6432node\\")):
+            if key == record or record.startswith(key + "\\"):
+                return True
+    if ctx.sixty_four_bit and entry.startswith("file "):
+        temp = ctx.profile.get("environment", {}).get("temp", "").lower()
+        return any(entry == f"file {temp}\\{name}" for name in COMPANION_OUTPUTS)
+    return False
+
+
+def check_unchanged(ctx, case, before, outcome):
+    """Takes the snapshot after the run, complains of what changed beyond the record, and returns it."""
+    after = snapshot.take(ctx)
+    for entry in snapshot.changes(before, after):
+        if not allowed_change(entry, case, ctx):
+            outcome.problems.append(f"changed {entry[:160]}")
+    return after
+
+
+def prepare_case_under_wine(ctx, case):
+    """Gives the prefix the case's own machine; the launcher and the folder the checker starts with."""
+    if case.registry is not None:
+        ctx.reg_import(case.registry)
+    cwd = ctx.cwd
+    if case.current_directory is not None:
+        cwd = ctx.windows_to_host(case.current_directory)
+        os.makedirs(cwd, exist_ok=True)
+    launcher = ctx.launcher
+    if case.environment is not None:
+        unset = [f"-{name}" for name in case.environment.get("unset", [])]
+        values = [f"{name}={value}" for name, value in case.environment.items() if name != "unset"]
+        launcher = realise_environment.launcher(ctx, ctx.launcher_settings + unset + values, "case-environment.txt")
+    return launcher, cwd
+
+
 def run_wine(ctx, case):
-    command = [WINE, EXE_FOLDER + "\\kvchecks.exe"] + case.args
+    launcher, cwd = prepare_case_under_wine(ctx, case)
+    command = [WINE] + launcher + [EXE_FOLDER + "\\kvchecks.exe"] + case.args
     started = time.monotonic()
     try:
-        result = ctx.wine_prefix.run(command, timeout=CASE_TIMEOUT, cwd=ctx.cwd, extra_env=ctx.env)
+        result = ctx.wine_prefix.run(command, timeout=case.timeout, cwd=cwd, extra_env=ctx.env)
     except subprocess.TimeoutExpired:
-        return Outcome(seconds=CASE_TIMEOUT, problems=[f"no answer under Wine within {CASE_TIMEOUT} s"])
+        return Outcome(seconds=case.timeout, problems=[f"no answer under Wine within {case.timeout} s"])
     outcome = Outcome(result.stdout, result.returncode, time.monotonic() - started)
     values = [read_back_under_wine(ctx, entry) for entry in case.registry_after]
     expected = case.stdout.replace("\n", "\r\n").encode("cp1252")
@@ -359,9 +461,12 @@ class WineSide:
             print(f"      wine prefix {scenario.stem} ({'64' if sixty_four_bit else '32'}-bit): "
                   f"copy {copied - started:.2f} s, server and realisation {ready - copied:.2f} s",
                   flush=True)
+            before = snapshot.take(ctx) if scenario.changes_only_the_record else None
             for report in active:
                 try:
                     report.wine = run_wine(ctx, report.case)
+                    if before is not None:
+                        before = check_unchanged(ctx, report.case, before, report.wine)
                 except (OSError, RuntimeError, subprocess.TimeoutExpired) as error:
                     report.wine = Outcome(problems=[f"{type(error).__name__}: {error}"])
                     continue

@@ -285,6 +285,34 @@ class Realisers(unittest.TestCase):
         self.assertEqual(calls, [("first", {}), ("late", {"x": 1})])
 
 
+class CaseMachines(unittest.TestCase):
+    def test_settings_the_registry_cannot_hold_go_to_the_launcher(self):
+        written, settings = realise_environment.settings_of(
+            {"windir": "C:\\WINDOWS", "temp": "", "tmp": "C:\\" + "t" * 2000, "unset": ["windir", "Path"]})
+        self.assertEqual(written, {})
+        self.assertEqual(settings, ["-windir", "-path", "temp=", "tmp=C:\\" + "t" * 2000])
+
+    def test_a_case_with_a_machine_of_its_own_gets_a_profile_on_the_scenarios(self):
+        with tempfile.TemporaryDirectory() as folder:
+            scenario_file = os.path.join(folder, "s.toml")
+            with open(scenario_file, "w") as out:
+                out.write('profile = "m.toml"\n[[case]]\nname = "x"\nargs = ["NULL", "{{3*7}}", "d"]\n'
+                          'stdout = "Status={{3*7}}\\n"\nexit = 0\nenvironment = { temp = "", unset = ["windir"] }\n'
+                          "current_directory = 'D:\\kit'\n"
+                          "registry = \'\'\'Windows Registry Editor Version 5.00\n\'\'\'\n")
+            (scenario,) = run_scenarios.read_scenario_file(scenario_file)
+            (case,) = scenario.cases
+            self.assertEqual(case.args, ["NULL", "777", "d"])
+            self.assertEqual(case.stdout, "Status=777\n")
+            path = run_scenarios.case_profile(case, folder)
+            with open(path) as profile:
+                text = profile.read()
+            self.assertIn('base = "%s"' % os.path.join(folder, "m.toml"), text)
+            self.assertIn('[environment]\n"temp" = ""\nunset = ["windir"]\n', text)
+            self.assertIn('[process]\ncurrent_directory = "D:\\\\kit"\n', text)
+            self.assertIn('import = ["%s"]' % os.path.join(folder, "case.reg"), text)
+
+
 class OtherSections(unittest.TestCase):
     def test_refusals(self):
         with self.assertRaises(CannotExpress):

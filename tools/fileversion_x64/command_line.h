@@ -1,7 +1,9 @@
 // How fileversion_x64 reads its raw command line: "fileversion_x64 FILE
-// OUTFILE", where FILE may hold blanks and arrive unquoted. The file is
-// everything between the program's own name and the last argument, as it
-// stands on the line; the output file is the last argument.
+// OUTFILE", written unquoted by the checker, where FILE and OUTFILE may both
+// hold blanks (a "temp" folder under "Documents and Settings"). FILE must
+// exist, so the split is the last blank before which the line names an
+// existing file; the rest is OUTFILE. When no blank does, FILE is everything
+// between the program's own name and the last argument.
 #pragma once
 
 #include <string>
@@ -10,8 +12,16 @@ namespace companion {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// A path the caller did quote loses its quotes.
+inline std::string Unquoted(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
+  return text;
+}
+
 // Splits the raw command line; false when it does not name both files.
-inline bool SplitCommandLine(const std::string& raw, std::string& file, std::string& output) {
+// `is_file(path)` tells whether path names an existing file.
+template <typename IsFile>
+bool SplitCommandLine(const std::string& raw, IsFile is_file, std::string& file, std::string& output) {
   std::size_t i = 0;
   // The program's own name, as Windows delimits it: quoted, or up to a blank.
   if (i < raw.size() && raw[i] == '"') {
@@ -24,7 +34,25 @@ inline bool SplitCommandLine(const std::string& raw, std::string& file, std::str
   while (end > i && IsBlank(raw[end - 1])) --end;
   if (i >= end) return false;
 
-  // The last argument: a quoted one, or the text after the last blank.
+  // The last run of blanks that ends an existing file. The last, not the
+  // first: with "C:\Program" planted beside "C:\Program Files", the longer
+  // path is the one meant.
+  for (std::size_t after = end; after > i;) {
+    std::size_t run_end = after;
+    while (run_end > i && !IsBlank(raw[run_end - 1])) --run_end;
+    if (run_end == i) break;
+    std::size_t run_start = run_end;
+    while (run_start > i && IsBlank(raw[run_start - 1])) --run_start;
+    const std::string candidate = Unquoted(raw.substr(i, run_start - i));
+    if (!candidate.empty() && is_file(candidate)) {
+      file = candidate;
+      output = Unquoted(raw.substr(run_end, end - run_end));
+      return !output.empty();
+    }
+    after = run_start;
+  }
+
+  // No existing file: the last argument, a quoted one or the text after the last blank.
   std::size_t last = end;
   if (raw[end - 1] == '"' && end - 1 > i) {
     const std::size_t open = raw.rfind('"', end - 2);
@@ -38,9 +66,7 @@ inline bool SplitCommandLine(const std::string& raw, std::string& file, std::str
   std::size_t file_end = last;
   while (file_end > i && IsBlank(raw[file_end - 1])) --file_end;
   if (file_end == last && last != i) return false;  // a quote glued to the file's text
-  file = raw.substr(i, file_end - i);
-  // A path the caller did quote loses its quotes.
-  if (file.size() >= 2 && file.front() == '"' && file.back() == '"') file = file.substr(1, file.size() - 2);
+  file = Unquoted(raw.substr(i, file_end - i));
   return !file.empty() && !output.empty();
 }
 

@@ -29,6 +29,11 @@ bool ReadFileVersion(const std::string& path, char (&text)[32]) {
   return true;
 }
 
+bool IsExistingFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool WriteWhole(const std::string& path, const char* text) {
   std::FILE* file = std::fopen(path.c_str(), "w");
   if (!file) return false;
@@ -44,7 +49,7 @@ int main() {
   // The raw line, not argv: an unquoted path with blanks arrives whole.
   const char* raw = GetCommandLineA();
   std::string file, output;
-  if (!raw || !companion::SplitCommandLine(raw, file, output)) return 1;
+  if (!raw || !companion::SplitCommandLine(raw, IsExistingFile, file, output)) return 1;
   char text[32];
   if (!ReadFileVersion(file, text)) return 2;
   return WriteWhole(output, text) ? 0 : 3;

@@ -1,10 +1,9 @@
 #include "checks/system/storport.h"
 
 #include "platform/platform.h"
+#include "probes/companion.h"
 #include "probes/file_version.h"
-#include "probes/handles.h"
 #include "probes/os_facts.h"
-#include "probes/process.h"
 #include "probes/text_rules.h"
 
 namespace {
@@ -62,23 +61,6 @@ namespace {
 
 const char kDriverUnderWindir[] = "\\system32\\drivers\\storport.sys";
 const char kCompanionOutputUnderTemp[] = "\\storport_ver.txt";
-constexpr std::size_t kCompanionOutputBytes = 256;
-
-// The driver's version as the 64-bit companion reads it: at most 256 bytes
-// of its output file, as text, up to the first NUL. Empty when "temp" is not
-// set, the companion fails, or its output cannot be opened; a file left by
-// an earlier run is read again, as the companion may exit without writing.
-std::string DriverVersionThroughCompanion(const std::string& driver) {
-  const char* temp = crt::getenv("temp");
-  if (!temp) return std::string();
-  const std::string output = std::string(temp) + kCompanionOutputUnderTemp;
-  if (RunAndWait("fileversion_x64 " + driver + " " + output, nullptr) != 0) return std::string();
-  UniqueTextFile file(crt::fopen_text(output.c_str()));
-  if (!file) return std::string();
-  char bytes[kCompanionOutputBytes];
-  const std::size_t read = crt::fread(bytes, sizeof(bytes), file.get());
-  return TextUpToNul(bytes, read);
-}
 
 }  // namespace
 
@@ -89,7 +71,8 @@ bool StorportMeetsMinimum(const std::string& minimum) {
   // Without "windir" there is no driver path: no version, which reads as below a minimum.
   if (const char* windir = crt::getenv("windir")) {
     const std::string driver = std::string(windir) + kDriverUnderWindir;
-    installed = IsRunningUnderWow64() ? DriverVersionThroughCompanion(driver) : GetFileVersionString(driver);
+    installed = IsRunningUnderWow64() ? VersionThroughCompanion(driver, kCompanionOutputUnderTemp)
+                                      : GetFileVersionString(driver);
   }
   return IsVersionAtLeast(installed, minimum);
 }

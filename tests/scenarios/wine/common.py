@@ -43,6 +43,8 @@ class Context:
         self.exe_dir = os.path.join(self.drive_c, "kvchecks")
         self.cwd = self.exe_dir
         self.env = {}
+        self.launcher = []  # a program that starts the checker, with its arguments
+        self.launcher_settings = []  # the profile's variables that the launcher sets
         self._imports = 0
 
     def wine(self, args, check=True, timeout=COMMAND_TIMEOUT, cwd=None):

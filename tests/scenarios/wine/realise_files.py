@@ -1,7 +1,8 @@
 """Realises [files]: drives as dosdevices links (their type in
 HKLM\\Software\\Wine\\Drives), folders and files written into the prefix,
 files with a version resource as real PE programs built with windres and
-the MinGW linker, and packages with a signature verdict as real Windows
+the MinGW linker, plain programs (one that never exits among them) as
+small programs, and packages with a signature verdict as real Windows
 Installer packages built with wixl and signed with osslsigncode by a test
 certificate authority made for this run. Nothing of the test authority is
 kept outside the run's scratch folder.
@@ -288,7 +289,7 @@ def file_bytes(entry, ctx):
             raise CannotExpress(f'{entry["source"]} is not beside the scenario\'s profile')
         with open(path, "rb") as source:
             return source.read()
-    text = entry.get("content", "")
+    text = entry.get("content", "") * int(entry.get("repeat", 1))
     encoding = entry.get("encoding", "ansi")
     if encoding == "utf-16le":
         return b"\xff\xfe" + text.encode("utf-16-le")
@@ -331,7 +332,8 @@ def realise_program(name, program, ctx):
     if kind == "fileversion":
         if name.lower() != "fileversion_x64" or any(
                 program.get(k, d) != d for k, d in
-                [("exit_code", 0), ("writes_output", True), ("runs_ms", 0), ("exit_code_query_fails", False)]):
+                [("exit_code", 0), ("writes_output", True), ("runs_ms", 0), ("never_exits", False),
+                 ("exit_code_query_fails", False)]):
             raise CannotExpress("the real fileversion_x64 cannot be told to fail, to skip its output or to "
                                 "run for a while")
         return
@@ -340,10 +342,10 @@ def realise_program(name, program, ctx):
     build = os.path.join(ctx.tmp, "program-" + name)
     os.makedirs(build, exist_ok=True)
     exit_code = int(program.get("exit_code", 0)) & 0xFFFFFFFF
+    body = ("for (;;) Sleep(INFINITE);" if program.get("never_exits", False)
+            else f"Sleep({int(program.get('runs_ms', 0))}); ExitProcess(0x{exit_code:08X}u);")
     with open(os.path.join(build, "main.c"), "w") as source:
-        source.write("#include <windows.h>\n"
-                     f"int main(void) {{ Sleep({int(program.get('runs_ms', 0))}); "
-                     f"ExitProcess(0x{exit_code:08X}u); }}\n")
+        source.write(f"#include <windows.h>\nint main(void) {{ {body} }}\n")
     run([COMPILERS[bool(program.get("sixty_four_bit", False))], "-s", "-o",
          os.path.join(ctx.exe_dir, name + ".exe"), "main.c"], cwd=build)
 

@@ -75,6 +75,15 @@ TEST(GetFileVersionString, TrustsOnlyACompanionThatSucceeds) {
   }
 }
 
+TEST(GetFileVersionString, WithAnEmptyTempWritesToTheDrivesRoot) {
+  sim::Machine machine = MachineWithFiles(true);
+  machine.environment["temp"] = "";
+  InstalledMachine scoped(machine);
+  EXPECT_EQ(GetFileVersionString("C:\\Windows\\system32\\msiexec.exe"), "5.2.3790.1830");
+  EXPECT_EQ(sim::CurrentRuntime().processes.children.at(0).command_line,
+            "fileversion_x64 C:\\Windows\\system32\\msiexec.exe \\tmp_ver.txt");
+}
+
 TEST(GetFileVersionString, NeedsTheTempVariable) {
   sim::Machine machine = MachineWithFiles(true);
   machine.environment.erase("temp");
@@ -107,6 +116,7 @@ struct WaitCase {
   sim::Program program;
   std::int32_t exit_code;
   std::uint64_t elapsed_ms;  // simulated time the wait took
+  bool terminated;           // the checker ended the child
 };
 
 TEST(RunAndWait, WaitsForTheChildsEnd) {
@@ -120,12 +130,22 @@ TEST(RunAndWait, WaitsForTheChildsEnd) {
   minus_one.exit_code = -1;
   sim::Program unreadable;
   unreadable.exit_code_query_fails = true;
+  sim::Program a_minute;
+  a_minute.runs_ms = 60000;
+  a_minute.exit_code = 4;
+  sim::Program past_a_minute = a_minute;
+  past_a_minute.runs_ms = 60001;
+  sim::Program hangs;
+  hangs.never_exits = true;
   const WaitCase cases[] = {
-      {"ExitsAtOnce", quick, 0, 0},
-      {"RunsForAWhile", slow, 3, 1234},
-      {"ExitsWithStillActive", still_active, 259, 0},
-      {"ExitsWithMinusOne", minus_one, -1, 0},
-      {"ExitCodeCannotBeRead", unreadable, -1, 0},
+      {"ExitsAtOnce", quick, 0, 0, false},
+      {"RunsForAWhile", slow, 3, 1234, false},
+      {"ExitsWithStillActive", still_active, 259, 0, false},
+      {"ExitsWithMinusOne", minus_one, -1, 0, false},
+      {"ExitCodeCannotBeRead", unreadable, -1, 0, false},
+      {"EndsAsTheMinuteEnds", a_minute, 4, 60000, false},
+      {"StillRunningAfterAMinute", past_a_minute, -1, 60000, true},
+      {"NeverExits", hangs, -1, 60000, true},
   };
   for (const WaitCase& c : cases) {
     sim::Machine machine = sim::Server2003(2, false);
@@ -134,6 +154,7 @@ TEST(RunAndWait, WaitsForTheChildsEnd) {
     EXPECT_EQ(RunAndWait("child.exe a b", nullptr), c.exit_code) << c.name;
     // The wait ends when the child does, not at the next poll.
     EXPECT_EQ(sim::CurrentRuntime().clock_ms, c.elapsed_ms) << c.name;
+    EXPECT_EQ(sim::CurrentRuntime().processes.children.at(0).terminated, c.terminated) << c.name;
     EXPECT_TRUE(NothingLeftOpen()) << c.name;
   }
 }

@@ -111,20 +111,28 @@ TEST(ComparePackageVersion, ReportsThePairOfTheOutcome) {
 
 TEST(ComparePackageVersion, RecordsThePackageVersionUnderTheSelectorsName) {
   const struct {
-    const char* selector;
+    std::string selector;
     const char* package;
-    const char* recorded;
+    const char* recorded;  // null: no value is written
   } cases[] = {
       {"mn", "4.2", "4.2"},
       {"", "4.2", "4.2"},   // the key's default value
       {"MS", nullptr, ""},  // no package version: written empty
+      {std::string(16383, 'n'), "4.2", "4.2"},
+      {std::string(16384, 'n'), "4.2", nullptr},  // longer than a value name may be: skipped silently
   };
   for (const auto& c : cases) {
     sim::Machine machine = PackageMachine(c.package);
     InstalledMachine scoped(machine);
     RunVersionCheck(c.selector);
+    const std::string label = c.selector.substr(0, 8) + " (" + std::to_string(c.selector.size()) + ")";
     const sim::RegValue* value = sim::Current().registry.GetValue(kPreReqChecks, c.selector);
-    ASSERT_TRUE(value) << c.selector;
+    EXPECT_TRUE(sim::CurrentRuntime().open_keys.empty()) << label;
+    if (!c.recorded) {
+      EXPECT_EQ(value, nullptr) << label;
+      continue;
+    }
+    ASSERT_TRUE(value) << label;
     EXPECT_EQ(value->name, c.selector);
     EXPECT_EQ(value->type, 1u);
     EXPECT_EQ(sim::WideToAnsi(sim::BytesToWide(value->data)), std::string(c.recorded) + '\0');
