@@ -69,7 +69,8 @@ ChildProcess* ChildOf(HANDLE handle, bool threads_too) {
 }  // namespace
 }  // namespace sim
 
-using namespace sim;
+// The bodies; the platform names are defined in traced_api.cpp.
+namespace sim::served {
 
 BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_ATTRIBUTES,
                            LPSECURITY_ATTRIBUTES, BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID,
@@ -144,3 +145,5 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
   Advance(dwMilliseconds);
   return WAIT_TIMEOUT;
 }
+
+}  // namespace sim::served
