@@ -37,5 +37,10 @@ endif()
 add_executable(kvchecks src/app/main.cpp)
 target_link_libraries(kvchecks PRIVATE kvchecks_core kvchecks_sim)
 
+# The keyword table of a machine: every keyword's answer there, by the checks' own rows.
+add_executable(kvchecks_table tools/keyword_table/keyword_table_main.cpp)
+target_include_directories(kvchecks_table PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(kvchecks_table PRIVATE kvchecks_core kvchecks_sim)
+
 enable_testing()
 add_subdirectory(tests)

@@ -2,8 +2,10 @@
 // KVCHECKS_MACHINE, or the embedded default.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/startup.h"
+#include "sim/api/trace.h"
 #include "sim/machine/machine.h"
 #include "sim/profile/profile.h"
 #include "sim/profile/reg_export.h"
@@ -16,6 +18,8 @@ int AttachPlatform() {
     machine.real_time = true;
     sim::Use(std::move(machine));
     sim::ExportRegistryAtExitWhenAsked();
+    const char* trace = std::getenv("KVCHECKS_TRACE");
+    if (trace && std::string(trace) == "1") sim::TraceToStandardError();
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "kvchecks: %s\n", error.what());

@@ -2,6 +2,8 @@
 // out: child processes and their threads, and process tokens.
 #include "sim/api/support.h"
 
+namespace sim::served {
+
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   const auto value = reinterpret_cast<std::uintptr_t>(hObject);
   sim::Runtime& runtime = sim::CurrentRuntime();
@@ -10,3 +12,5 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
     return TRUE;
   return sim::Fail(ERROR_INVALID_HANDLE);
 }
+
+}  // namespace sim::served

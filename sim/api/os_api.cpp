@@ -139,6 +139,9 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
   return Fail(ERROR_MOD_NOT_FOUND, nullptr);
 }
 
+// The bodies; the platform names are defined in traced_api.cpp.
+namespace sim::served {
+
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
   const auto value = reinterpret_cast<std::uintptr_t>(module);
   if (value == kKernel32 && name) {
@@ -219,6 +222,8 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
     return Fail(ERROR_INVALID_HANDLE);
   return TRUE;
 }
+
+}  // namespace sim::served
 
 HANDLE WINAPI GetCurrentProcess() { return reinterpret_cast<HANDLE>(kCurrentProcess); }
 

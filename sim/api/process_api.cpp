@@ -73,7 +73,8 @@ ChildProcess* ChildOf(HANDLE handle, bool threads_too) {
 }  // namespace
 }  // namespace sim
 
-using namespace sim;
+// The bodies; the platform names are defined in traced_api.cpp.
+namespace sim::served {
 
 BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_ATTRIBUTES,
                            LPSECURITY_ATTRIBUTES, BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID,
@@ -164,3 +165,5 @@ BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode) {
   child->terminated = true;
   return TRUE;
 }
+
+}  // namespace sim::served

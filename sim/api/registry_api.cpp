@@ -71,7 +71,8 @@ HKEY HandOut(RegKey* key, REGSAM sam, bool machine_hive) {
 }  // namespace
 }  // namespace sim
 
-using namespace sim;
+// The bodies; the platform names are defined in traced_api.cpp.
+namespace sim::served {
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
@@ -174,3 +175,5 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey) {
     return ERROR_INVALID_HANDLE;
   return ERROR_SUCCESS;
 }
+
+}  // namespace sim::served

@@ -30,6 +30,24 @@ RegKey& RegKey::ChildOrCreate(std::string_view child_name) {
   return made;
 }
 
+void RegKey::SetValue(std::string_view value_name, std::uint32_t type, std::vector<std::uint8_t> data) {
+  auto found = values.find(value_name);
+  if (found == values.end()) found = values.emplace(std::string(value_name), RegValue{}).first;
+  found->second.name = std::string(value_name);
+  found->second.type = type;
+  found->second.data = std::move(data);
+}
+
+void RegKey::DeleteValue(std::string_view value_name) {
+  auto found = values.find(value_name);
+  if (found != values.end()) values.erase(found);
+}
+
+std::vector<std::uint8_t> DwordBytes(std::uint32_t number) {
+  return {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+          static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+}
+
 std::vector<std::string> SplitRegPath(std::string_view path) {
   std::vector<std::string> parts;
   std::size_t start = 0;
@@ -121,20 +139,12 @@ void Registry::DeleteKey(std::string_view path) {
 }
 
 void Registry::DeleteValue(std::string_view path, std::string_view name) {
-  if (RegKey* key = Find(path)) {
-    auto found = key->values.find(name);
-    if (found != key->values.end()) key->values.erase(found);
-  }
+  if (RegKey* key = Find(path)) key->DeleteValue(name);
 }
 
 void Registry::SetValue(std::string_view path, std::string_view name, std::uint32_t type,
                         std::vector<std::uint8_t> data) {
-  RegKey& key = Create(path);
-  auto found = key.values.find(name);
-  if (found == key.values.end()) found = key.values.emplace(std::string(name), RegValue{}).first;
-  found->second.name = std::string(name);
-  found->second.type = type;
-  found->second.data = std::move(data);
+  Create(path).SetValue(name, type, std::move(data));
 }
 
 void Registry::SetString(std::string_view path, std::string_view name, std::string_view text,
@@ -145,9 +155,7 @@ void Registry::SetString(std::string_view path, std::string_view name, std::stri
 }
 
 void Registry::SetDword(std::string_view path, std::string_view name, std::uint32_t number) {
-  SetValue(path, name, kRegDword,
-           {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-            static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)});
+  SetValue(path, name, kRegDword, DwordBytes(number));
 }
 
 const RegValue* Registry::GetValue(std::string_view path, std::string_view name) const {

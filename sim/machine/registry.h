@@ -49,7 +49,13 @@ struct RegKey {
 
   RegKey* Child(std::string_view child_name) const;
   RegKey& ChildOrCreate(std::string_view child_name);
+  // A value set again takes the new spelling of its name.
+  void SetValue(std::string_view value_name, std::uint32_t type, std::vector<std::uint8_t> data);
+  void DeleteValue(std::string_view value_name);
 };
+
+// A REG_DWORD's four bytes, little-endian as the platform stores them.
+std::vector<std::uint8_t> DwordBytes(std::uint32_t number);
 
 // A key handle that a registry call has handed out.
 struct OpenKey {

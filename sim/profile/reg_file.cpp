@@ -9,58 +9,56 @@
 namespace sim {
 namespace {
 
+// Reads a .reg file line by line as its lines arrive, so that a whole
+// exported hive never has to be held as text.
 class RegFileParser {
  public:
   RegFileParser(const std::string& origin, Registry& registry) : origin_(origin), registry_(registry) {}
 
-  void Parse(std::u16string_view text) {
-    std::vector<std::u16string> lines = SplitLines(text);
-    std::size_t index = 0;
-    // The header may follow blank lines but nothing else.
-    while (index < lines.size() && Trim(lines[index]).empty()) ++index;
-    if (index == lines.size())
+  // One physical line, without its line break.
+  void AcceptLine(std::u16string_view physical) {
+    ++physical_line_;
+    if (!header_seen_) return AcceptHeader(physical);
+    if (open_) {
+      // A value may continue over several lines, each ending in a backslash.
+      // Blanks after the backslash are tolerated, as regedit does.
+      line_ = std::u16string(Trim(line_));
+      line_.pop_back();
+      continued_at_.push_back(line_.size());
+      line_ += TrimLeft(physical);
+    } else {
+      line_number_ = physical_line_;
+      line_.assign(physical.begin(), physical.end());
+      continued_at_.clear();
+    }
+    open_ = EndsWithContinuation(line_);
+    if (!open_) ParseLine(TrimLeft(line_));
+  }
+
+  // The end of the file: a last line that asks to be continued stands as it is.
+  void Finish() {
+    if (!header_seen_)
       Fail(1, "empty file: no \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\" header");
-    const std::string header = WideToAnsi(Trim(lines[index]));
+    if (open_) ParseLine(TrimLeft(line_));
+    open_ = false;
+  }
+
+ private:
+  // The header may follow blank lines but nothing else.
+  void AcceptHeader(std::u16string_view physical) {
+    if (Trim(physical).empty()) return;
+    const std::string header = WideToAnsi(Trim(physical));
     if (header == "REGEDIT4")
       unicode_ = false;
     else if (header == "Windows Registry Editor Version 5.00")
       unicode_ = true;
     else
-      Fail(index + 1,
+      Fail(physical_line_,
            "not a registry file: the first line must be \"REGEDIT4\" or "
            "\"Windows Registry Editor Version 5.00\"");
-    for (++index; index < lines.size(); ++index) {
-      line_number_ = index + 1;
-      line_ = lines[index];
-      continued_at_.clear();
-      // A value may continue over several lines, each ending in a backslash.
-      while (EndsWithContinuation(line_) && index + 1 < lines.size()) {
-        // Blanks after the backslash are tolerated, as regedit does.
-        line_ = std::u16string(Trim(line_));
-        line_.pop_back();
-        continued_at_.push_back(line_.size());
-        line_ += std::u16string(TrimLeft(lines[++index]));
-      }
-      ParseLine(TrimLeft(line_));
-    }
+    header_seen_ = true;
   }
 
- private:
-  static std::vector<std::u16string> SplitLines(std::u16string_view text) {
-    std::vector<std::u16string> lines;
-    std::u16string current;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
-      if (text[i] == u'\n') {
-        lines.push_back(current);
-        current.clear();
-      } else {
-        current.push_back(text[i]);
-      }
-    }
-    if (!current.empty()) lines.push_back(current);
-    return lines;
-  }
   static bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r'; }
   static std::u16string_view TrimLeft(std::u16string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -108,16 +106,16 @@ class RegFileParser {
       Fail("key \"" + path + "\" does not begin with a registry root");
     if (remove) {
       registry_.DeleteKey(path);
-      key_.clear();
+      key_ = nullptr;
     } else {
-      registry_.Create(path);
-      key_ = path;
+      // Only a key line deletes keys, so the key stays valid for the values that follow.
+      key_ = &registry_.Create(path);
     }
     key_removed_ = remove;
   }
 
   void ParseValue(std::u16string_view line) {
-    if (key_.empty() && !key_removed_) Fail("value outside any key");
+    if (!key_ && !key_removed_) Fail("value outside any key");
     std::string name;
     std::size_t at = 0;
     if (line.front() == u'@') {
@@ -131,13 +129,13 @@ class RegFileParser {
     if (at >= line.size() || line[at] != u'=') Fail("value without \"=\"");
     std::u16string_view data = Trim(line.substr(at + 1));
     if (key_removed_) return;  // values of a deleted key are ignored, as regedit does
-    if (data == u"-") return registry_.DeleteValue(key_, name);
+    if (data == u"-") return key_->DeleteValue(name);
     if (!data.empty() && data.front() == u'"') {
       std::u16string text;
       const std::size_t end = ReadQuoted(data, 0, text);
       if (!Trim(data.substr(end)).empty()) Fail("text after the closing quote of a string");
       text.push_back(u'\0');
-      return registry_.SetValue(key_, name, 1, WideBytes(text));
+      return key_->SetValue(name, kRegString, WideBytes(text));
     }
     if (StartsWith(data, u"dword:")) return ParseDword(name, data.substr(6));
     if (StartsWith(data, u"hex")) return ParseHex(name, data.substr(3));
@@ -178,7 +176,7 @@ class RegFileParser {
       if (digit < 0) Fail("dword value \"" + name + "\" has a character that is not a hex digit");
       number = number * 16 + static_cast<std::uint32_t>(digit);
     }
-    registry_.SetDword(key_, name, number);
+    key_->SetValue(name, kRegDword, DwordBytes(number));
   }
 
   void ParseHex(const std::string& name, std::u16string_view rest) {
@@ -212,41 +210,95 @@ class RegFileParser {
     // A REGEDIT4 file holds string types in the ANSI code page; the registry keeps UTF-16.
     const bool string_type = IsStringType(type);
     if (string_type && !unicode_) bytes = WideBytes(AnsiToWide(std::string(bytes.begin(), bytes.end())));
-    registry_.SetValue(key_, name, type, std::move(bytes));
+    key_->SetValue(name, type, std::move(bytes));
   }
 
   const std::string& origin_;
   Registry& registry_;
   bool unicode_ = true;
+  bool header_seen_ = false;
+  std::size_t physical_line_ = 0;          // lines accepted so far
   std::size_t line_number_ = 1;            // where the line being read begins
   std::u16string line_;                    // that line, continuation lines joined
+  bool open_ = false;                      // it ends in a backslash and waits for the next
   std::vector<std::size_t> continued_at_;  // where in it each continuation line begins
-  std::string key_;
+  RegKey* key_ = nullptr;                  // the key the values go to
   bool key_removed_ = false;
+};
+
+// Splits a file's bytes, as they are read, into lines for the parser: UTF-16LE
+// after a byte-order mark, else ANSI (a UTF-8 byte-order mark, as some
+// editors write, is skipped). A line ends at LF; a CR before it is dropped.
+class LineSplitter {
+ public:
+  LineSplitter(const std::string& origin, RegFileParser& parser) : origin_(origin), parser_(parser) {}
+
+  // The next piece of the file, `total` bytes long in all.
+  void Feed(std::string_view bytes, std::uint64_t total) {
+    if (start_) {
+      start_ = false;
+      if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+          static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        if (total % 2 != 0) throw ProfileError(origin_ + ":1: UTF-16 file with an odd number of bytes");
+        wide_ = true;
+        bytes.remove_prefix(2);
+      } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+      }
+    }
+    if (!wide_) {
+      for (char16_t c : AnsiToWide(bytes)) Put(c);
+      return;
+    }
+    std::size_t i = 0;
+    if (carry_ >= 0 && !bytes.empty()) {
+      Put(static_cast<char16_t>(carry_ | (static_cast<unsigned char>(bytes[0]) << 8)));
+      carry_ = -1;
+      i = 1;
+    }
+    for (; i + 1 < bytes.size(); i += 2)
+      Put(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    if (i < bytes.size()) carry_ = static_cast<unsigned char>(bytes[i]);
+  }
+
+  void Finish() {
+    if (!current_.empty()) parser_.AcceptLine(current_);
+    parser_.Finish();
+  }
+
+ private:
+  void Put(char16_t c) {
+    if (c != u'\n') return current_.push_back(c);
+    if (!current_.empty() && current_.back() == u'\r') current_.pop_back();
+    parser_.AcceptLine(current_);
+    current_.clear();
+  }
+
+  const std::string& origin_;
+  RegFileParser& parser_;
+  bool start_ = true;
+  bool wide_ = false;
+  int carry_ = -1;  // the first byte of a UTF-16 unit split between pieces
+  std::u16string current_;
 };
 
 }  // namespace
 
 void ImportRegBytes(std::string_view bytes, const std::string& origin, Registry& registry) {
-  std::u16string text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    if (bytes.size() % 2 != 0) throw ProfileError(origin + ":1: UTF-16 file with an odd number of bytes");
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                           (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-  } else {
-    // An ANSI file; a UTF-8 byte-order mark, as some editors write, is skipped.
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    text = AnsiToWide(bytes);
-  }
-  RegFileParser(origin, registry).Parse(text);
+  RegFileParser parser(origin, registry);
+  LineSplitter lines(origin, parser);
+  lines.Feed(bytes, bytes.size());
+  lines.Finish();
 }
 
 void ImportRegFile(const std::string& path, Registry& registry) {
-  const std::optional<std::string> bytes = ReadProfileFile(path);
-  if (!bytes) throw ProfileError(path + ": cannot be read");
-  ImportRegBytes(*bytes, path, registry);
+  RegFileParser parser(path, registry);
+  LineSplitter lines(path, parser);
+  if (!ReadProfileFileInPieces(
+          path, [&](std::string_view piece, std::uint64_t total) { lines.Feed(piece, total); }))
+    throw ProfileError(path + ": cannot be read");
+  lines.Finish();
 }
 
 }  // namespace sim

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "sim/machine/machine.h"
 
@@ -29,5 +32,9 @@ Machine ShippedMachine(const std::string& name);
 // The bytes of a file a profile names: a shipped file under kShippedFolder,
 // else the host's file; nothing when it cannot be read.
 std::optional<std::string> ReadProfileFile(const std::string& path);
+// The same bytes handed over in pieces, each with the file's whole size, so
+// that a large file is never held at once; false when it cannot be read.
+bool ReadProfileFileInPieces(const std::string& path,
+                             const std::function<void(std::string_view piece, std::uint64_t total)>& piece);
 
 }  // namespace sim

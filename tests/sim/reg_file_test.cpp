@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "sim/machine/registry.h"
 #include "sim/profile/profile.h"
+#include "sim/profile/reg_export.h"
 
 namespace {
 
@@ -258,6 +261,49 @@ TEST(RegFile, AFileThatCannotBeReadIsAnError) {
   } catch (const sim::ProfileError& error) {
     EXPECT_NE(std::string(error.what()).find("/nonexistent/kelvane.reg"), std::string::npos) << error.what();
   }
+}
+
+// A file of several megabytes is read in pieces: lines, continued values and
+// UTF-16 characters that cross from one piece into the next read as they do
+// from the file's bytes at once, and an error still names its line.
+TEST(RegFile, AFileLargerThanOnePieceReadsAsItsBytes) {
+  std::string text = "Windows Registry Editor Version 5.00\n";
+  std::size_t lines = 1;
+  for (int key = 0; text.size() < 1500000; ++key) {
+    text += "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Key" + std::to_string(key) + "]\n\"Name\"=\"value " +
+            std::to_string(key) +
+            "\"\n\"Data\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,\\\n"
+            "  14,15,16,17\n";
+    lines += 5;
+  }
+  const std::string good = AsRegeditExport(text.c_str());
+  const std::string bad = AsRegeditExport((text + "\"Broken\"=dword:xyz\n").c_str());
+  const char* folder = std::getenv("TMPDIR");
+  const std::string path = std::string(folder && *folder ? folder : "/tmp") + "/reg_file_test_pieces.reg";
+  const auto write = [&](const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  };
+  write(good);
+  ASSERT_GT(good.size(), 2u << 20);
+  sim::Registry from_file, from_bytes;
+  sim::ImportRegFile(path, from_file);
+  sim::ImportRegBytes(good, path, from_bytes);
+  EXPECT_EQ(sim::ExportRegistry(from_file), sim::ExportRegistry(from_bytes));
+  EXPECT_NE(from_file.GetValue("HKLM\\SOFTWARE\\Vendor\\Key9000", "Name"), nullptr);
+
+  write(bad);
+  try {
+    sim::Registry registry;
+    sim::ImportRegFile(path, registry);
+    ADD_FAILURE() << "no error";
+  } catch (const sim::ProfileError& error) {
+    EXPECT_NE(std::string(error.what()).find(":" + std::to_string(lines + 1) + ": "), std::string::npos)
+        << error.what();
+  }
+  std::remove(path.c_str());
 }
 
 }  // namespace
