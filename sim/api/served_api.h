@@ -20,6 +20,7 @@ decltype(::FreeLibrary) FreeLibrary;
 decltype(::CreateProcessA) CreateProcessA;
 decltype(::GetExitCodeProcess) GetExitCodeProcess;
 decltype(::WaitForSingleObject) WaitForSingleObject;
+decltype(::TerminateProcess) TerminateProcess;
 decltype(::CloseHandle) CloseHandle;
 
 }  // namespace sim::served

@@ -196,6 +196,12 @@ BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) {
   return answered;
 }
 
+BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode) {
+  const BOOL ended = served::TerminateProcess(hProcess, uExitCode);
+  CallTrace("TerminateProcess").Handle(hProcess).Number(uExitCode).Returns(sim::Boolean(ended), !ended);
+  return ended;
+}
+
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
   const DWORD result = served::WaitForSingleObject(hHandle, dwMilliseconds);
   CallTrace("WaitForSingleObject")
