@@ -10,18 +10,16 @@
 namespace sim {
 namespace exports {
 
-int WINAPI GetSystemMetrics(int nIndex);
-HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enumerator, HWND hwndParent, DWORD Flags);
-BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex, PSP_DEVINFO_DATA DeviceInfoData);
-BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
-                                              DWORD Property, PDWORD PropertyRegDataType,
-                                              PBYTE PropertyBuffer, DWORD PropertyBufferSize,
-                                              PDWORD RequiredSize);
-BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet);
-LONG WINAPI WinVerifyTrust(HWND hwnd, GUID* pgActionID, LPVOID pWVTData);
-DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpdwHandle);
-BOOL WINAPI GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD dwHandle, DWORD dwLen, LPVOID lpData);
-BOOL WINAPI VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen);
+// Each has the platform function's own type.
+decltype(::GetSystemMetrics) GetSystemMetrics;
+decltype(::SetupDiGetClassDevsA) SetupDiGetClassDevsA;
+decltype(::SetupDiEnumDeviceInfo) SetupDiEnumDeviceInfo;
+decltype(::SetupDiGetDeviceRegistryPropertyA) SetupDiGetDeviceRegistryPropertyA;
+decltype(::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
+decltype(::WinVerifyTrust) WinVerifyTrust;
+decltype(::GetFileVersionInfoSizeA) GetFileVersionInfoSizeA;
+decltype(::GetFileVersionInfoA) GetFileVersionInfoA;
+decltype(::VerQueryValueA) VerQueryValueA;
 
 }  // namespace exports
 
