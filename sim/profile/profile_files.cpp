@@ -89,7 +89,8 @@ void LoadDrives(const ProfileContext& context, const toml::table& drives, FileSy
 }
 
 void LoadFile(const ProfileContext& context, const toml::table& entry, FileSystem& fs) {
-  RequireKnownKeys(context, entry, {"path", "content", "repeat", "encoding", "source", "version", "signature"});
+  RequireKnownKeys(context, entry,
+                   {"path", "content", "repeat", "encoding", "source", "version", "signature"});
   const toml::node* path_node = entry.get("path");
   if (!path_node) ProfileFail(context, entry, "a file needs a \"path\"");
   const std::string path = RequireFullPath(context, *path_node, ReadString(context, entry, "path", ""));

@@ -13,8 +13,8 @@
 #include <string.h>
 #include <windows.h>
 
-static int apply_settings(const char *path) {
-  FILE *file = fopen(path, "rb");
+static int apply_settings(const char* path) {
+  FILE* file = fopen(path, "rb");
   static char line[40000];
   if (!file) return 0;
   while (fgets(line, sizeof(line), file)) {
@@ -24,7 +24,7 @@ static int apply_settings(const char *path) {
     if (line[0] == '-') {
       SetEnvironmentVariableA(line + 1, NULL);
     } else {
-      char *equals = strchr(line, '=');
+      char* equals = strchr(line, '=');
       if (!equals) continue;
       *equals = '\0';
       SetEnvironmentVariableA(line, equals + 1);
@@ -34,9 +34,9 @@ static int apply_settings(const char *path) {
   return 1;
 }
 
-int main(int argc, char **argv) {
-  const char *raw = GetCommandLineA();
-  const char *rest = strstr(raw, " -- ");
+int main(int argc, char** argv) {
+  const char* raw = GetCommandLineA();
+  const char* rest = strstr(raw, " -- ");
   STARTUPINFOA startup;
   PROCESS_INFORMATION child;
   DWORD exit_code = 1;
