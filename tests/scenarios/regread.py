@@ -83,18 +83,17 @@ def _value(data, unicode_file):
     return kind, raw
 
 
-def parse_export(raw):
-    """Maps (normalised key, lower-case value name) to (type, data)."""
-    text = _decode(raw)
-    lines = _logical_lines(text)
-    unicode_file = lines and lines[0].strip() == "Windows Registry Editor Version 5.00"
-    values, key = {}, None
+def _export_lines(lines):
+    """The keys and values of an export's logical lines, in order: ("key", key, None, None)
+    and ("value", key, name, text after the '=' sign); names and keys normalised."""
+    key = None
     for line in lines[1:]:
         line = line.strip()
         if not line or line.startswith(";"):
             continue
         if line.startswith("["):
             key = normal_key(line[1:-1])
+            yield "key", key, None, None
             continue
         if line.startswith("@"):
             name, rest = "", line[1:]
@@ -104,10 +103,17 @@ def parse_export(raw):
         rest = rest.lstrip()
         if not rest.startswith("=") or key is None:
             raise ValueError(f"malformed value line: {line[:60]}")
-        data = rest[1:].strip()
-        if data == "-":
-            continue
-        values[(key, name.lower())] = _value(data, unicode_file)
+        yield "value", key, name.lower(), rest[1:].strip()
+
+
+def parse_export(raw):
+    """Maps (normalised key, lower-case value name) to (type, data)."""
+    lines = _logical_lines(_decode(raw))
+    unicode_file = lines and lines[0].strip() == "Windows Registry Editor Version 5.00"
+    values = {}
+    for kind, key, name, data in _export_lines(lines):
+        if kind == "value" and data != "-":
+            values[(key, name)] = _value(data, unicode_file)
     return values
 
 
@@ -133,19 +139,7 @@ def matches(found, expected):
 def export_entries(raw):
     """Every key and value of an export, as {"[key]": "", "[key] name": data text},
     keys and value names normalised; for telling two exports apart."""
-    entries, key = {}, None
-    for line in _logical_lines(_decode(raw))[1:]:
-        line = line.strip()
-        if not line or line.startswith(";"):
-            continue
-        if line.startswith("["):
-            key = normal_key(line[1:-1])
-            entries[f"[{key}]"] = ""
-            continue
-        if line.startswith("@"):
-            name, rest = "", line[1:]
-        else:
-            name, end = _quoted(line, 0)
-            rest = line[end:]
-        entries[f"[{key}] {name.lower()}"] = rest.lstrip()[1:].strip()
+    entries = {}
+    for kind, key, name, data in _export_lines(_logical_lines(_decode(raw))):
+        entries[f"[{key}]" if kind == "key" else f"[{key}] {name}"] = "" if kind == "key" else data
     return entries
