@@ -84,15 +84,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe", type=pathlib.Path, nargs="+")
     args = parser.parse_args()
-    failed = 0
-    for exe in args.exe:
-        problems = manifest_problems(exe)
-        print(f"{exe.name}: {'manifest as every supported Windows accepts it' if not problems else 'manifest faults'}")
-        for problem in problems:
-            print("  " + problem)
-        failed += bool(problems)
-    print(f"{len(args.exe) - failed} passed, {failed} failed")
-    return 1 if failed else 0
+    return pe_resources.report(args.exe, lambda exe: manifest_problems(exe), "manifest as every supported Windows accepts it")
 
 
 if __name__ == "__main__":

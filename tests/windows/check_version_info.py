@@ -96,15 +96,7 @@ def main():
     parser.add_argument("--version", required=True, help="the project's version, as CMake has it")
     parser.add_argument("exe", type=pathlib.Path, nargs="+")
     args = parser.parse_args()
-    failed = 0
-    for exe in args.exe:
-        problems = version_problems(exe, args.version)
-        print(f"{exe.name}: {'version resource of ' + args.version if not problems else 'version resource faults'}")
-        for problem in problems:
-            print("  " + problem)
-        failed += bool(problems)
-    print(f"{len(args.exe) - failed} passed, {failed} failed")
-    return 1 if failed else 0
+    return pe_resources.report(args.exe, lambda exe: version_problems(exe, args.version), "version resource of " + args.version)
 
 
 if __name__ == "__main__":

@@ -33,3 +33,16 @@ def machine(exe):
     if data[pe:pe + 4] != b"PE\0\0":
         raise ValueError(f"{exe.name} is not a PE file")
     return struct.unpack_from("<H", data, pe + 4)[0]
+
+
+def report(exes, problems_of, sound):
+    """Prints each program's verdict and its problems, then the closing tally; the exit code."""
+    failed = 0
+    for exe in exes:
+        problems = problems_of(exe)
+        print(f"{exe.name}: {sound if not problems else 'faults'}")
+        for problem in problems:
+            print("  " + problem)
+        failed += bool(problems)
+    print(f"{len(exes) - failed} passed, {failed} failed")
+    return 1 if failed else 0
