@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "sim/api/served_api.h"
 #include "sim/api/support.h"
-#include "sim/api/system_exports.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
@@ -32,7 +32,7 @@ std::string MultiSz(const std::vector<std::string>& ids) {
 
 using namespace sim;
 
-HDEVINFO WINAPI exports::SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enumerator, HWND, DWORD Flags) {
+HDEVINFO WINAPI served::SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enumerator, HWND, DWORD Flags) {
   // Devices carry no setup class here, so only the all-classes list is served.
   if (!(Flags & DIGCF_ALLCLASSES) || ClassGuid) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   const DeviceFacts& facts = Current().system.devices;
@@ -53,8 +53,8 @@ HDEVINFO WINAPI exports::SetupDiGetClassDevsA(const GUID* ClassGuid, LPCSTR Enum
   return reinterpret_cast<HDEVINFO>(value);
 }
 
-BOOL WINAPI exports::SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex,
-                                           PSP_DEVINFO_DATA DeviceInfoData) {
+BOOL WINAPI served::SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex,
+                                          PSP_DEVINFO_DATA DeviceInfoData) {
   const std::vector<std::size_t>* members = SetOf(DeviceInfoSet);
   if (!members) return Fail(ERROR_INVALID_HANDLE);
   if (!DeviceInfoData) return Fail(ERROR_INVALID_PARAMETER);
@@ -67,10 +67,10 @@ BOOL WINAPI exports::SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberI
   return TRUE;
 }
 
-BOOL WINAPI exports::SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet,
-                                                       PSP_DEVINFO_DATA DeviceInfoData, DWORD Property,
-                                                       PDWORD PropertyRegDataType, PBYTE PropertyBuffer,
-                                                       DWORD PropertyBufferSize, PDWORD RequiredSize) {
+BOOL WINAPI served::SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                      DWORD Property, PDWORD PropertyRegDataType,
+                                                      PBYTE PropertyBuffer, DWORD PropertyBufferSize,
+                                                      PDWORD RequiredSize) {
   const std::vector<std::size_t>* members = SetOf(DeviceInfoSet);
   if (!members) return Fail(ERROR_INVALID_HANDLE);
   if (!DeviceInfoData || DeviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA) || DeviceInfoData->Reserved == 0 ||
@@ -90,7 +90,7 @@ BOOL WINAPI exports::SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet,
   return TRUE;
 }
 
-BOOL WINAPI exports::SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
+BOOL WINAPI served::SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
   if (CurrentRuntime().system.devices.open_sets.erase(reinterpret_cast<std::uintptr_t>(DeviceInfoSet)) == 0)
     return Fail(ERROR_INVALID_HANDLE);
   return TRUE;

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "sim/api/file_access.h"
+#include "sim/api/served_api.h"
 #include "sim/api/support.h"
 #include "sim/machine/machine.h"
 
@@ -67,6 +68,9 @@ std::string CheckerFullPath(std::string_view path) {
 
 using namespace sim;
 
+// The bodies; the platform names are defined in traced_file_api.cpp.
+namespace sim::served {
+
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
   Runtime& runtime = CurrentRuntime();
   const std::string given = lpFileName ? lpFileName : "";
@@ -123,6 +127,8 @@ UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
   return found == drives.end() ? DRIVE_NO_ROOT_DIR : found->second;
 }
 
+}  // namespace sim::served
+
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
   // The machine's ANSI code page is 1252.
@@ -138,16 +144,6 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD, LPCSTR lpMultiByteStr, int 
 }
 
 namespace crt {
-
-File* fopen_text(const char* path) {
-  const SimFile* file = path ? Current().files.FindFile(CheckerFullPath(path)) : nullptr;
-  if (!file) return nullptr;
-  auto opened = std::make_unique<File>();
-  opened->bytes = file->content;
-  File* handle = opened.get();
-  CurrentRuntime().files.open_files.emplace(handle, std::move(opened));
-  return handle;
-}
 
 int fgetc(File* file) {
   if (file->at_end || file->position >= file->bytes.size()) {
@@ -167,19 +163,34 @@ int fgetc(File* file) {
   return c;
 }
 
-std::size_t fread(void* buffer, std::size_t size, File* file) {
+int ferror(File* file) { return file->error ? 1 : 0; }
+
+}  // namespace crt
+
+// The run-time bodies that the trace wraps.
+namespace sim::served::crt {
+
+::crt::File* fopen_text(const char* path) {
+  const SimFile* file = path ? Current().files.FindFile(CheckerFullPath(path)) : nullptr;
+  if (!file) return nullptr;
+  auto opened = std::make_unique<::crt::File>();
+  opened->bytes = file->content;
+  ::crt::File* handle = opened.get();
+  CurrentRuntime().files.open_files.emplace(handle, std::move(opened));
+  return handle;
+}
+
+std::size_t fread(void* buffer, std::size_t size, ::crt::File* file) {
   auto* out = static_cast<unsigned char*>(buffer);
   std::size_t count = 0;
   for (; count < size; ++count) {
-    const int c = fgetc(file);
+    const int c = ::crt::fgetc(file);
     if (c == EOF) break;
     out[count] = static_cast<unsigned char>(c);
   }
   return count;
 }
 
-int ferror(File* file) { return file->error ? 1 : 0; }
+void fclose(::crt::File* file) { CurrentRuntime().files.open_files.erase(file); }
 
-void fclose(File* file) { CurrentRuntime().files.open_files.erase(file); }
-
-}  // namespace crt
+}  // namespace sim::served::crt

@@ -1,5 +1,6 @@
 // kernel32's CloseHandle for the kernel objects the simulated calls hand
 // out: child processes and their threads, and process tokens.
+#include "sim/api/served_api.h"
 #include "sim/api/support.h"
 
 namespace sim::served {

@@ -7,34 +7,13 @@
 #include "platform/platform.h"
 #include "sim/api/support.h"
 #include "sim/api/system_exports.h"
+#include "sim/api/trace.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
 namespace {
 
 const std::uintptr_t kKernel32 = 0x7C800000u;
-
-BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64) {
-  if (process != reinterpret_cast<HANDLE>(kCurrentProcess) || !wow64) return FALSE;
-  if (Current().os.wow64_call_fails) return FALSE;
-  *wow64 = Current().os.is_64bit ? TRUE : FALSE;
-  return TRUE;
-}
-
-void WINAPI SimGetNativeSystemInfo(LPSYSTEM_INFO info) {
-  std::memset(info, 0, sizeof(*info));
-  info->wProcessorArchitecture = Current().os.NativeArchitecture();
-  info->dwPageSize = 4096;
-  info->dwNumberOfProcessors = 1;
-}
-
-BOOL WINAPI SimGetProductInfo(DWORD os_major, DWORD, DWORD, DWORD, PDWORD product_type) {
-  if (!product_type) return FALSE;
-  // Versions before 6.0 are invalid input; any valid call succeeds, even
-  // when it can only say PRODUCT_UNDEFINED.
-  *product_type = os_major >= 6 ? Current().os.product_info : PRODUCT_UNDEFINED;
-  return os_major >= 6;
-}
 
 // Exports are served through a fixed set of entry points, one per handed-out
 // export, because a plain function pointer carries no context.
@@ -46,13 +25,21 @@ struct ExportSlot {
 ExportSlot g_slots[kExportSlots];
 int g_slots_used = 0;
 
-std::int32_t CallExport(int slot) {
-  const ExportSlot& target = g_slots[slot];
-  CurrentRuntime().libraries.calls.push_back(target.library + "!" + target.name);
+std::int32_t ExportAnswer(const ExportSlot& target) {
   auto library = Current().libraries.find(target.library);
   if (library == Current().libraries.end()) return 0;
   auto result = library->second.exports.find(target.name);
   return result == library->second.exports.end() ? 0 : result->second;
+}
+
+// A family library's export has no platform name to wrap: its entry traces itself.
+std::int32_t CallExport(int slot) {
+  const ExportSlot& target = g_slots[slot];
+  const std::string function = target.library + "!" + target.name;
+  CurrentRuntime().libraries.calls.push_back(function);
+  const std::int32_t answer = ExportAnswer(target);
+  CallTrace(function.c_str()).Returns(std::to_string(answer), false);
+  return answer;
 }
 
 template <int N>
@@ -80,6 +67,34 @@ FARPROC ExportAddress(const std::string& library, const std::string& name) {
 
 using namespace sim;
 
+// The bodies; the platform names are defined in traced_system_api.cpp and
+// traced_api.cpp.
+namespace sim::served {
+
+BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64) {
+  if (process != reinterpret_cast<HANDLE>(kCurrentProcess)) return Fail(ERROR_INVALID_HANDLE);
+  if (!wow64) return Fail(ERROR_INVALID_PARAMETER);
+  // A handle without the query right is what makes the call fail on a real machine.
+  if (Current().os.wow64_call_fails) return Fail(ERROR_ACCESS_DENIED);
+  *wow64 = Current().os.is_64bit ? TRUE : FALSE;
+  return TRUE;
+}
+
+void WINAPI GetNativeSystemInfo(LPSYSTEM_INFO info) {
+  std::memset(info, 0, sizeof(*info));
+  info->wProcessorArchitecture = Current().os.NativeArchitecture();
+  info->dwPageSize = 4096;
+  info->dwNumberOfProcessors = 1;
+}
+
+BOOL WINAPI GetProductInfo(DWORD os_major, DWORD, DWORD, DWORD, PDWORD product_type) {
+  if (!product_type) return Fail(ERROR_INVALID_PARAMETER);
+  // Versions before 6.0 are invalid input; any valid call succeeds, even
+  // when it can only say PRODUCT_UNDEFINED.
+  *product_type = os_major >= 6 ? Current().os.product_info : PRODUCT_UNDEFINED;
+  return os_major >= 6 ? TRUE : Fail(ERROR_INVALID_PARAMETER);
+}
+
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
   const OsFacts& os = Current().os;
   if (!info || os.version_call_fails) return Fail(ERROR_INVALID_PARAMETER);
@@ -101,16 +116,6 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     ex->wReserved = 0;
   }
   return TRUE;
-}
-
-ULONGLONG WINAPI VerSetConditionMask(ULONGLONG mask, DWORD type_mask, BYTE condition) {
-  // Three bits per type, in the order of the type bits.
-  for (int bit = 0; bit < 8; ++bit)
-    if (type_mask & (1u << bit)) {
-      mask &= ~(ULONGLONG{7} << (bit * 3));
-      mask |= ULONGLONG{condition & 7u} << (bit * 3);
-    }
-  return mask;
 }
 
 BOOL WINAPI VerifyVersionInfoA(LPOSVERSIONINFOEXA info, DWORD type_mask, DWORDLONG condition_mask) {
@@ -139,18 +144,17 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
   return Fail(ERROR_MOD_NOT_FOUND, nullptr);
 }
 
-// The bodies; the platform names are defined in traced_api.cpp.
-namespace sim::served {
-
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
   const auto value = reinterpret_cast<std::uintptr_t>(module);
   if (value == kKernel32 && name) {
     const OsFacts& os = Current().os;
     if (os.HasEntryPoint(name)) {
-      if (std::strcmp(name, "IsWow64Process") == 0) return reinterpret_cast<FARPROC>(&SimIsWow64Process);
+      if (std::strcmp(name, "IsWow64Process") == 0)
+        return reinterpret_cast<FARPROC>(&exports::IsWow64Process);
       if (std::strcmp(name, "GetNativeSystemInfo") == 0)
-        return reinterpret_cast<FARPROC>(&SimGetNativeSystemInfo);
-      if (std::strcmp(name, "GetProductInfo") == 0) return reinterpret_cast<FARPROC>(&SimGetProductInfo);
+        return reinterpret_cast<FARPROC>(&exports::GetNativeSystemInfo);
+      if (std::strcmp(name, "GetProductInfo") == 0)
+        return reinterpret_cast<FARPROC>(&exports::GetProductInfo);
     }
   } else if (name) {
     auto& loaded = CurrentRuntime().libraries.loaded;
@@ -223,10 +227,20 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
   return TRUE;
 }
 
+void WINAPI Sleep(DWORD milliseconds) { Advance(milliseconds); }
+
 }  // namespace sim::served
+
+ULONGLONG WINAPI VerSetConditionMask(ULONGLONG mask, DWORD type_mask, BYTE condition) {
+  // Three bits per type, in the order of the type bits.
+  for (int bit = 0; bit < 8; ++bit)
+    if (type_mask & (1u << bit)) {
+      mask &= ~(ULONGLONG{7} << (bit * 3));
+      mask |= ULONGLONG{condition & 7u} << (bit * 3);
+    }
+  return mask;
+}
 
 HANDLE WINAPI GetCurrentProcess() { return reinterpret_cast<HANDLE>(kCurrentProcess); }
 
 DWORD WINAPI GetLastError() { return CurrentRuntime().last_error; }
-
-void WINAPI Sleep(DWORD milliseconds) { Advance(milliseconds); }

@@ -1,16 +1,21 @@
-// The simulator's bodies of the system-library calls. The checker binds
-// these names at run time from the system folder; the simulated user32,
-// setupapi, wintrust and version libraries export these functions.
+// What the simulated system libraries export. The checker binds these names
+// at run time: kernel32's entry points that Windows 2000 lacks, and the
+// user32, setupapi, wintrust and version calls it loads from the system
+// folder. Each is traced, around its body in sim::served.
 #pragma once
 
 #include <string_view>
 
 #include "platform/platform.h"
+#include "sim/api/served_api.h"
 
 namespace sim {
 namespace exports {
 
 // Each has the platform function's own type.
+decltype(served::IsWow64Process) IsWow64Process;
+decltype(served::GetNativeSystemInfo) GetNativeSystemInfo;
+decltype(served::GetProductInfo) GetProductInfo;
 decltype(::GetSystemMetrics) GetSystemMetrics;
 decltype(::SetupDiGetClassDevsA) SetupDiGetClassDevsA;
 decltype(::SetupDiEnumDeviceInfo) SetupDiEnumDeviceInfo;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
+#include "sim/api/served_api.h"
 #include "sim/api/support.h"
 #include "sim/machine/machine.h"
 
@@ -54,6 +55,9 @@ const TokenGroup* GroupFor(const std::uint8_t* sid, const std::string& text) {
 }  // namespace sim
 
 using namespace sim;
+
+// The bodies; the platform names are defined in traced_security_api.cpp.
+namespace sim::served {
 
 BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle) {
   if (!TokenHandle) return Fail(ERROR_INVALID_PARAMETER);
@@ -184,3 +188,5 @@ BOOL WINAPI LookupAccountSidA(LPCSTR, PSID Sid, LPSTR Name, LPDWORD cchName, LPS
   *peUse = use;
   return TRUE;
 }
+
+}  // namespace sim::served

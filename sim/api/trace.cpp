@@ -1,8 +1,11 @@
 #include "sim/api/trace.h"
 
 #include <cstdio>
+#include <iterator>
 #include <map>
 
+#include "sim/api/file_access.h"
+#include "sim/api/support.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
@@ -114,11 +117,30 @@ std::string ErrorName(DWORD error) {
   }
 }
 
+std::string FlagNames(DWORD flags, const Named* names, std::size_t count) {
+  std::string text;
+  DWORD left = flags;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (names[i].value == 0 || (left & names[i].value) != names[i].value) continue;
+    left &= ~names[i].value;
+    text += (text.empty() ? "" : "|") + std::string(names[i].name);
+  }
+  if (left) text += (text.empty() ? "" : "|") + HexNumber(left);
+  return text.empty() ? "0" : text;
+}
+
+const char* NameIn(DWORD value, const Named* names, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    if (names[i].value == value) return names[i].name;
+  return nullptr;
+}
+
+std::string ConstantName(DWORD value, const Named* names, std::size_t count) {
+  const char* name = NameIn(value, names, count);
+  return name ? name : HexNumber(value);
+}
+
 std::string AccessNames(REGSAM access) {
-  struct Named {
-    DWORD bits;
-    const char* name;
-  };
   // The combined rights first, so that KEY_READ reads as such.
   static const Named kNames[] = {
       {KEY_ALL_ACCESS, "KEY_ALL_ACCESS"},
@@ -137,15 +159,32 @@ std::string AccessNames(REGSAM access) {
       {WRITE_DAC, "WRITE_DAC"},
       {WRITE_OWNER, "WRITE_OWNER"},
   };
-  std::string names;
-  DWORD left = access;
-  for (const Named& named : kNames) {
-    if ((left & named.bits) != named.bits) continue;
-    left &= ~named.bits;
-    names += (names.empty() ? "" : "|") + std::string(named.name);
-  }
-  if (left) names += (names.empty() ? "" : "|") + HexNumber(left);
-  return names.empty() ? "0" : names;
+  return FlagNames(access, kNames);
+}
+
+std::string RegistryTypeName(DWORD type) {
+  static const Named kNames[] = {
+      {REG_NONE, "REG_NONE"},           {REG_SZ, "REG_SZ"},
+      {REG_EXPAND_SZ, "REG_EXPAND_SZ"}, {REG_BINARY, "REG_BINARY"},
+      {REG_DWORD, "REG_DWORD"},         {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
+      {REG_LINK, "REG_LINK"},           {REG_MULTI_SZ, "REG_MULTI_SZ"},
+      {REG_QWORD, "REG_QWORD"},
+  };
+  const char* name = NameIn(type, kNames, std::size(kNames));
+  return name ? name : "type " + std::to_string(type);
+}
+
+std::string Boolean(BOOL result) { return result ? "TRUE" : "FALSE"; }
+
+std::string Quoted(const std::string& text) { return '"' + text + '"'; }
+
+std::string HandleResult(HANDLE handle) {
+  return handle == INVALID_HANDLE_VALUE ? "INVALID_HANDLE_VALUE" : PointerText(handle);
+}
+
+std::string ProcessText(HANDLE process) {
+  return reinterpret_cast<std::uintptr_t>(process) == kCurrentProcess ? "GetCurrentProcess()"
+                                                                      : PointerText(process);
 }
 
 CallTrace::~CallTrace() {
@@ -228,8 +267,17 @@ CallTrace& CallTrace::Returns(const std::string& value, bool failed) {
 
 CallTrace& CallTrace::Then(const std::string& detail) {
   if (!Tracing()) return *this;
+  // A call without a result closes its arguments before the detail.
+  if (!closed_) line_ += ')';
+  closed_ = true;
   line_ += "; " + detail;
   return *this;
+}
+
+CallTrace& CallTrace::Reached(const char* path) {
+  if (!Tracing() || !path) return *this;
+  const std::string full = CheckerFullPath(path);
+  return full == path ? *this : Then("reaches " + Quoted(full));
 }
 
 void CallTrace::Remember(HKEY key, HKEY from, const char* sub_key) {

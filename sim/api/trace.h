@@ -3,6 +3,7 @@
 // what it reported. Off unless asked for; the Windows build has no trace.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ class CallTrace {
   CallTrace& Returns(const std::string& value, bool failed);
   // A detail after the result, such as what a query handed back.
   CallTrace& Then(const std::string& detail);
+  // Where a path the checker named leads, as a detail when that is not the
+  // path as given: relative to the current directory, or redirected by WOW64.
+  CallTrace& Reached(const char* path);
 
   // The registry path a key handle stands for, remembered when it is opened.
   static void Remember(HKEY key, HKEY from, const char* sub_key);
@@ -46,9 +50,36 @@ class CallTrace {
   bool closed_ = false;
 };
 
+// A platform constant and its name, for the tables the lines are written from.
+struct Named {
+  DWORD value;
+  const char* name;
+};
+
 std::string ErrorName(DWORD error);
 std::string AccessNames(REGSAM access);
+std::string RegistryTypeName(DWORD type);
 std::string HexNumber(unsigned long long number);
 std::string PointerText(const void* pointer);  // in hex, or NULL
+std::string Boolean(BOOL result);              // TRUE or FALSE
+std::string Quoted(const std::string& text);
+// The bits of `flags` by the names of `names`, the first that fit first; what
+// no name covers follows in hex.
+template <std::size_t N>
+std::string FlagNames(DWORD flags, const Named (&names)[N]) {
+  return FlagNames(flags, names, N);
+}
+std::string FlagNames(DWORD flags, const Named* names, std::size_t count);
+// The name of the one constant `value` is, else the number in hex.
+template <std::size_t N>
+std::string ConstantName(DWORD value, const Named (&names)[N]) {
+  return ConstantName(value, names, N);
+}
+std::string ConstantName(DWORD value, const Named* names, std::size_t count);
+const char* NameIn(DWORD value, const Named* names, std::size_t count);  // or null
+// A handle a call handed back: INVALID_HANDLE_VALUE by name.
+std::string HandleResult(HANDLE handle);
+// A process handle; the current process's pseudo handle reads as its call.
+std::string ProcessText(HANDLE process);
 
 }  // namespace sim

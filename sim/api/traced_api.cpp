@@ -1,5 +1,6 @@
-// The platform names of the traced calls: each serves the call from its
-// body in sim::served and writes its trace line.
+// The traced platform names of the registry, library and child-process
+// calls: each serves the call from its body in sim::served and writes its
+// trace line.
 #include <cstring>
 #include <string>
 
@@ -10,28 +11,9 @@
 namespace sim {
 namespace {
 
-std::string TypeName(DWORD type) {
-  switch (type) {
-    case kRegNone:
-      return "REG_NONE";
-    case kRegString:
-      return "REG_SZ";
-    case kRegExpandString:
-      return "REG_EXPAND_SZ";
-    case kRegBinary:
-      return "REG_BINARY";
-    case kRegDword:
-      return "REG_DWORD";
-    case kRegMultiString:
-      return "REG_MULTI_SZ";
-    default:
-      return "type " + std::to_string(type);
-  }
-}
-
 // What a successful query handed back, as far as the caller asked for it.
 std::string QueriedValue(const DWORD* type, const BYTE* data, const DWORD* size) {
-  std::string detail = type ? TypeName(*type) : std::string("type not asked");
+  std::string detail = type ? RegistryTypeName(*type) : std::string("type not asked");
   if (!size) return detail;
   detail += ", " + std::to_string(*size) + " bytes";
   if (!data || !type) return detail;
@@ -58,8 +40,6 @@ std::string WaitResult(DWORD result) {
   if (result == WAIT_FAILED) return "WAIT_FAILED";
   return HexNumber(result);
 }
-
-std::string Boolean(BOOL result) { return result ? "TRUE" : "FALSE"; }
 
 }  // namespace
 }  // namespace sim

@@ -6,8 +6,8 @@
 
 #include "platform/platform.h"
 #include "sim/api/file_access.h"
+#include "sim/api/served_api.h"
 #include "sim/api/support.h"
-#include "sim/api/system_exports.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
@@ -65,7 +65,7 @@ std::int32_t Verify(TrustRequest& request, HWND hwnd, GUID* action, const WINTRU
 
 using namespace sim;
 
-LONG WINAPI exports::WinVerifyTrust(HWND hwnd, GUID* pgActionID, LPVOID pWVTData) {
+LONG WINAPI served::WinVerifyTrust(HWND hwnd, GUID* pgActionID, LPVOID pWVTData) {
   TrustRequest request;
   request.result = Verify(request, hwnd, pgActionID, static_cast<const WINTRUST_DATA*>(pWVTData));
   CurrentRuntime().trust.requests.push_back(request);

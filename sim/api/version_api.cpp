@@ -6,8 +6,8 @@
 
 #include "platform/platform.h"
 #include "sim/api/file_access.h"
+#include "sim/api/served_api.h"
 #include "sim/api/support.h"
-#include "sim/api/system_exports.h"
 #include "sim/machine/machine.h"
 
 namespace sim {
@@ -53,13 +53,13 @@ const SimFile* VersionedFile(LPCSTR path) {
 
 using namespace sim;
 
-DWORD WINAPI exports::GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpdwHandle) {
+DWORD WINAPI served::GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpdwHandle) {
   if (lpdwHandle) *lpdwHandle = 0;
   const SimFile* file = VersionedFile(lptstrFilename);
   return file ? static_cast<DWORD>(VersionBlock(*file->version).size()) : 0;
 }
 
-BOOL WINAPI exports::GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwLen, LPVOID lpData) {
+BOOL WINAPI served::GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwLen, LPVOID lpData) {
   const SimFile* file = VersionedFile(lptstrFilename);
   if (!file) return FALSE;
   if (!lpData) return Fail(ERROR_INVALID_PARAMETER);
@@ -69,7 +69,7 @@ BOOL WINAPI exports::GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD dwL
   return TRUE;
 }
 
-BOOL WINAPI exports::VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen) {
+BOOL WINAPI served::VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen) {
   if (!pBlock || !lpSubBlock || !lplpBuffer || !puLen) return FALSE;
   // Only the root block is served; it holds the fixed file information.
   if (std::strcmp(lpSubBlock, "\\") != 0) return Fail(ERROR_RESOURCE_TYPE_NOT_FOUND);
