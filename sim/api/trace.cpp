@@ -187,6 +187,13 @@ std::string ProcessText(HANDLE process) {
                                                                       : PointerText(process);
 }
 
+// Nothing is built for a run without the trace.
+CallTrace::CallTrace(const char* function) {
+  if (!Tracing()) return;
+  line_ = function;
+  line_ += '(';
+}
+
 CallTrace::~CallTrace() {
   if (sink == Sink::kNone) return;
   if (!closed_) line_ += ')';

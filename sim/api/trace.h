@@ -20,7 +20,7 @@ bool Tracing();
 // One call's line, written when the object goes: NAME(ARG, ...) -> RESULT.
 class CallTrace {
  public:
-  explicit CallTrace(const char* function) : line_(function) { line_ += '('; }
+  explicit CallTrace(const char* function);
   ~CallTrace();
   CallTrace(const CallTrace&) = delete;
   CallTrace& operator=(const CallTrace&) = delete;
