@@ -42,5 +42,12 @@ add_executable(kvchecks_table tools/keyword_table/keyword_table_main.cpp)
 target_include_directories(kvchecks_table PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(kvchecks_table PRIVATE kvchecks_core kvchecks_sim)
 
+# The capture program, natively: it captures the simulated machine, so that
+# its output can be replayed and compared in the tests.
+add_library(kvcapture_core STATIC tools/capture/capture_machine.cpp tools/capture/capture_writer.cpp)
+target_link_libraries(kvcapture_core PUBLIC kvchecks_core)
+add_executable(kvcapture tools/capture/capture_main.cpp)
+target_link_libraries(kvcapture PRIVATE kvcapture_core kvchecks_sim)
+
 enable_testing()
 add_subdirectory(tests)

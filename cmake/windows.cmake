@@ -39,3 +39,11 @@ kvchecks_add_resources(kvchecks "Installation pre-requisite checker" x86)
 # system folder (src/platform/system_libraries.cpp), never imported.
 target_link_libraries(kvchecks PRIVATE kvchecks_core advapi32)
 target_link_options(kvchecks PRIVATE ${KVCHECKS_WIN2000_LINK} -s)
+
+# The capture program support staff run on a customer's machine: the same
+# checks through the same seam, with the same start-up rules as the checker.
+add_executable(kvcapture tools/capture/capture_main.cpp tools/capture/capture_machine.cpp
+                         tools/capture/capture_writer.cpp)
+kvchecks_add_resources(kvcapture "Machine capture for the pre-requisite checker" x86)
+target_link_libraries(kvcapture PRIVATE kvchecks_core advapi32)
+target_link_options(kvcapture PRIVATE ${KVCHECKS_WIN2000_LINK} -s)

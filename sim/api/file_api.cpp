@@ -151,6 +151,7 @@ int fgetc(File* file) {
     return EOF;
   }
   const unsigned char c = static_cast<unsigned char>(file->bytes[file->position++]);
+  if (file->binary) return c;
   // Text mode: Ctrl-Z ends the file, CR LF reads as LF, a lone CR stays.
   if (c == 0x1A) {
     file->at_end = true;
@@ -170,15 +171,23 @@ int ferror(File* file) { return file->error ? 1 : 0; }
 // The run-time bodies that the trace wraps.
 namespace sim::served::crt {
 
-::crt::File* fopen_text(const char* path) {
+namespace {
+
+::crt::File* Open(const char* path, bool binary) {
   const SimFile* file = path ? Current().files.FindFile(CheckerFullPath(path)) : nullptr;
   if (!file) return nullptr;
   auto opened = std::make_unique<::crt::File>();
   opened->bytes = file->content;
+  opened->binary = binary;
   ::crt::File* handle = opened.get();
   CurrentRuntime().files.open_files.emplace(handle, std::move(opened));
   return handle;
 }
+
+}  // namespace
+
+::crt::File* fopen_text(const char* path) { return Open(path, false); }
+::crt::File* fopen_binary(const char* path) { return Open(path, true); }
 
 std::size_t fread(void* buffer, std::size_t size, ::crt::File* file) {
   auto* out = static_cast<unsigned char*>(buffer);

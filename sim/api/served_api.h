@@ -66,6 +66,7 @@ namespace sim::served::crt {
 decltype(::crt::getenv) getenv;
 decltype(::crt::getcwd) getcwd;
 decltype(::crt::fopen_text) fopen_text;
+decltype(::crt::fopen_binary) fopen_binary;
 decltype(::crt::fread) fread;
 decltype(::crt::fclose) fclose;
 

@@ -144,10 +144,12 @@ char* getcwd(char* buffer, int size) {
   return directory;
 }
 
-File* fopen_text(const char* path) {
-  File* file = served::crt::fopen_text(path);
+namespace {
+
+File* TracedOpen(const char* name, File* (*open)(const char*), const char* path) {
+  File* file = open(path);
   if (!sim::Tracing()) return file;
-  CallTrace trace("fopen_text");
+  CallTrace trace(name);
   trace.Text(path);
   if (file) {
     sim::FilePaths()[file] = sim::CheckerFullPath(path);
@@ -158,6 +160,11 @@ File* fopen_text(const char* path) {
   }
   return file;
 }
+
+}  // namespace
+
+File* fopen_text(const char* path) { return TracedOpen("fopen_text", served::crt::fopen_text, path); }
+File* fopen_binary(const char* path) { return TracedOpen("fopen_binary", served::crt::fopen_binary, path); }
 
 std::size_t fread(void* buffer, std::size_t size, File* file) {
   const std::size_t read = served::crt::fread(buffer, size, file);

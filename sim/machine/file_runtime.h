@@ -11,9 +11,10 @@
 
 namespace crt {
 
-// A file opened by fopen_text: its bytes as read in text mode.
+// A file opened by fopen_text, read in text mode, or by fopen_binary.
 struct File {
   std::string bytes;  // the raw file
+  bool binary = false;
   std::size_t position = 0;
   bool at_end = false;
   bool error = false;

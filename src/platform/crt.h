@@ -29,6 +29,8 @@ inline int mbsicmp(const char* a, const char* b) {
 }
 // Text mode: CR LF reads as LF and Ctrl-Z ends the file.
 inline File* fopen_text(const char* path) { return std::fopen(path, "r"); }
+// The file's bytes as they are.
+inline File* fopen_binary(const char* path) { return std::fopen(path, "rb"); }
 inline int fgetc(File* file) { return std::fgetc(file); }
 inline std::size_t fread(void* buffer, std::size_t size, File* file) {
   return std::fread(buffer, 1, size, file);
@@ -44,6 +46,7 @@ const char* getenv(const char* name);
 char* getcwd(char* buffer, int size);
 int mbsicmp(const char* a, const char* b);
 File* fopen_text(const char* path);
+File* fopen_binary(const char* path);
 int fgetc(File* file);
 std::size_t fread(void* buffer, std::size_t size, File* file);
 int ferror(File* file);

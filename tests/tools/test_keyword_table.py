@@ -23,6 +23,8 @@ def table(profile):
         raise AssertionError(done.stderr)
     rows = []
     for line in done.stdout.splitlines()[2:]:
+        if not line.startswith("|"):
+            break  # a note below the table
         cells = [cell.strip() for cell in line.strip("|").split("|")]
         rows.append(cells)
     return rows

@@ -9,6 +9,9 @@
 
 namespace {
 
+// TRUST_E_NOSIGNATURE, which the trust service answers for a file it finds no signature in.
+constexpr LONG kNoSignature = static_cast<LONG>(0x800B0100u);
+
 struct Package {
   const char* tag;
   const char* path;
@@ -54,9 +57,13 @@ bool FileExists(const std::string& path) {
 bool VerifyPackageSignature(const std::string& tag) {
   const std::string path = PackagePathForTag(tag);
   if (!FileExists(path)) return true;
+  return TrustVerdictOf(path) == 0;
+}
+
+LONG TrustVerdictOf(const std::string& path) {
   std::vector<WCHAR> wide = WidePath(path);
   // A present package whose path cannot be converted cannot be vouched for.
-  if (wide.empty()) return false;
+  if (wide.empty()) return kNoSignature;
 
   WINTRUST_FILE_INFO file = {};
   file.cbStruct = sizeof(file);
@@ -80,5 +87,5 @@ bool VerifyPackageSignature(const std::string& tag) {
   data.dwProvFlags = 0;
 
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  return WinVerifyTrust(nullptr, &action, &data) == 0;
+  return WinVerifyTrust(nullptr, &action, &data);
 }

@@ -41,22 +41,29 @@ VersionOutcome ClassifyPackageVersion(const std::string& installed, const std::s
   return same_leading ? VersionOutcome::kMinorUpgrade : VersionOutcome::kMajorUpgrade;
 }
 
-void ComparePackageVersion(const std::string& selector, int argc, char** argv, std::int32_t& status,
-                           std::string& description) {
-  status = 0;
-  description.clear();
+VersionOutcome PackageVersionOutcome(const std::string& selector, std::string* package) {
   std::string installed = InstalledVersion("ZR4000");
-  const std::string package = ReadHwListProductVersion();
+  const std::string read = ReadHwListProductVersion();
   if (EqualsNoCase(selector.c_str(), "MN"))
     installed = InstalledVersion("SystemsManagement");
   else if (EqualsNoCase(selector.c_str(), "MS"))
     installed = InstalledVersion("ManagementStation");
+  if (package) *package = read;
+  return ClassifyPackageVersion(installed, read);
+}
+
+void ComparePackageVersion(const std::string& selector, int argc, char** argv, std::int32_t& status,
+                           std::string& description) {
+  status = 0;
+  description.clear();
+  std::string package;
+  const VersionOutcome outcome = PackageVersionOutcome(selector, &package);
   RecordPackageVersion(selector, package);
 
   // The outcome's pair is read from argv only when all ten entries are there.
   if (argc < 11) return;
   int entry = 0;
-  switch (ClassifyPackageVersion(installed, package)) {
+  switch (outcome) {
     case VersionOutcome::kMajorUpgrade:
       entry = 3;
       break;

@@ -11,6 +11,11 @@ enum class VersionOutcome { kNone, kMajorUpgrade, kMinorUpgrade, kSameVersion, k
 // is empty, or when a newer package's versions cannot be split at a ".".
 VersionOutcome ClassifyPackageVersion(const std::string& installed, const std::string& package);
 
+// The outcome for a selector ("MN", "MS", or any other for ZR4000) from the
+// installed version and hwlist.ini's, without recording anything; `package`,
+// when given, receives the package version read.
+VersionOutcome PackageVersionOutcome(const std::string& selector, std::string* package = nullptr);
+
 // Sets `status` and `description` from the pair of argv entries that belong
 // to the outcome (3/4 major, 5/6 minor, 7/8 same, 9/10 downgrade), or to 0 and
 // empty. Records the package version under PreReqChecks as a value named

@@ -77,11 +77,12 @@ bool IsEngineVersion8OrLater() {
   return IsEngineVersion8(QueryStringValue(key.get(), "CurrentVersion"));
 }
 
-int TryStartDatabaseServer() {
+int TryStartDatabaseServer(bool start) {
   if (!IsEngineVersion8OrLater()) return kNoDatabaseServerToStart;
   UniqueLibrary library(LoadLibraryA("KxDbLib.dll"));
   if (!library) return kNoDatabaseServerToStart;
   const auto start_server = LookUpExport<StartServerFn>(library.get(), "StartServer");
   if (!start_server) return kDatabaseServerNotStarted;
+  if (!start) return kDatabaseServerNotAsked;
   return start_server() == 0 ? kDatabaseServerNotStarted : kDatabaseServerStarted;
 }
