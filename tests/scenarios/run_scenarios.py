@@ -27,12 +27,12 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import profiles  # noqa: E402
 import regread  # noqa: E402
-from wine import planting, realise_environment, realisers, snapshot  # noqa: E402
+from wine import capture_proof, planting, realise_environment, realisers, snapshot  # noqa: E402
 from wine.common import EXE_FOLDER, WINE, CannotExpress, Context, host_to_windows, kill_session  # noqa: E402
 from wine.prefix import WineRun  # noqa: E402
 
 CASE_TIMEOUT = 20
-WINDOWS_BINARIES = ("kvchecks.exe", "fileversion_x64.exe")
+WINDOWS_BINARIES = ("kvchecks.exe", "fileversion_x64.exe", "kvcapture.exe")
 SCENARIO_KEYS = {"profile", "machines", "native_only", "planted_libraries", "changes_only_the_record", "case"}
 RECORD_KEY = "hkey_local_machine\\software\\norvik computer corporation\\kelvane\\prereqchecks"
 COMPANION_OUTPUTS = ("tmp_ver.txt", "storport_ver.txt")
@@ -374,6 +374,16 @@ class Tally:
         elif report.wine_skipped:
             self.skipped += 1
 
+    def add_proof(self, machine, problems, compared, skipped):
+        if skipped:
+            print(f"SKIP  capture and replay on {machine}: {skipped}", flush=True)
+            self.skipped += 1
+            return
+        print(f"{'FAIL' if problems else 'PASS'}  capture and replay on {machine} ({compared} keyword runs)"
+              + "".join(f"\n      {problem}" for problem in problems), flush=True)
+        self.passed += not problems
+        self.failed += bool(problems)
+
     def line(self):
         text = f"{self.passed} passed, {self.failed} failed"
         return text + (f", {self.skipped} skipped" if self.skipped else "")
@@ -392,8 +402,12 @@ def compare(native, wine):
 class WineSide:
     """Realises each scenario in a prefix of its own and runs its cases there."""
 
-    def __init__(self, windows_bin, wine_run, modules, keep, profile_tool):
+    def __init__(self, windows_bin, wine_run, modules, keep, profile_tool, native):
         self.windows_bin = windows_bin
+        self.native = native
+        self.table = os.path.join(os.path.dirname(native), "kvchecks_table")
+        self.proven = set()  # the machines whose capture has been replayed
+        self.proofs = []  # (machine, problems, rows compared, reason skipped) since last taken
         self.profile_tool = profile_tool
         self.run = wine_run
         self.modules = modules
@@ -473,6 +487,7 @@ class WineSide:
                 for loaded in planting.markers(ctx) if scenario.planted_libraries else []:
                     report.wine.problems.append(f"the planted {loaded} was loaded")
                 report.differs = compare(report.native, report.wine)
+            self.prove_capture(ctx, scenario, profile)
             if self.keep:
                 env = dict(self.run.env, WINEPREFIX=prefix.path, **ctx.env)
                 names = ("WINEPREFIX", "TMPDIR", "HOME", "WINEDEBUG", "WINEDLLOVERRIDES", *ctx.env)
@@ -483,6 +498,30 @@ class WineSide:
                 prefix.stop_server()
             else:
                 self.run.discard(prefix)
+
+    def prove_capture(self, ctx, scenario, profile):
+        """Once per machine: its capture, replayed natively, answers as kvchecks.exe does in the prefix."""
+        machine = os.path.realpath(scenario.profile)
+        if machine in self.proven:
+            return
+        self.proven.add(machine)
+        name = os.path.relpath(scenario.profile, os.path.dirname(os.path.dirname(scenario.profile)))
+        reason = capture_proof.reason_not_to_prove(profile)
+        if reason:
+            self.proofs.append((name, [], 0, reason))
+            return
+        if not os.path.exists(os.path.join(ctx.exe_dir, "kvcapture.exe")):
+            self.proofs.append((name, [f"no kvcapture.exe in {self.windows_bin}"], 0, None))
+            return
+        try:
+            problems, compared = capture_proof.prove(ctx, self.native, self.table, scenario.changes_only_the_record)
+        except (OSError, RuntimeError, subprocess.TimeoutExpired) as error:
+            problems, compared = [f"{type(error).__name__}: {error}"], 0
+        self.proofs.append((name, problems, compared, None))
+
+    def take_proofs(self):
+        proofs, self.proofs = self.proofs, []
+        return proofs
 
     @staticmethod
     def skip(reports, reason):
@@ -549,7 +588,7 @@ def main():
             modules = realisers.discover()
             wine_run = WineRun()
             tool = arguments.profile_tool or profiles.default_tool(arguments.native)
-            wine = WineSide(arguments.windows_bin, wine_run, modules, arguments.keep, tool)
+            wine = WineSide(arguments.windows_bin, wine_run, modules, arguments.keep, tool, arguments.native)
             kinds = {k for k in (wine.kind_needed(s) for s in scenarios) if k is not None}
             started = time.monotonic()
             wine.template_errors = wine_run.make_templates(kinds)
@@ -568,6 +607,8 @@ def main():
             for report in reports:
                 print(report.line(), flush=True)
                 tally.add_case(report)
+            for machine, problems, compared, skipped in wine.take_proofs() if wine else []:
+                tally.add_proof(machine, problems, compared, skipped)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
         if wine_run:

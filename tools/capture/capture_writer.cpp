@@ -128,10 +128,9 @@ std::string ValueLine(const CapturedValue& value) {
     std::snprintf(dword, sizeof(dword), "%08x", static_cast<unsigned>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24));
     return name + "=dword:" + dword;
   }
-  char type[16];
-  std::snprintf(type, sizeof(type), "hex(%x):", static_cast<unsigned>(value.type));
+  char type[16] = "hex:";
+  if (value.type != REG_BINARY) std::snprintf(type, sizeof(type), "hex(%x):", static_cast<unsigned>(value.type));
   const bool text = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
-  if (value.type == REG_BINARY) std::strcpy(type, "hex:");
   return HexBytes(name + "=" + type, text ? WideBytes(Wide(data)) : data);
 }
 
