@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds a release from a clean copy of the committed tree and writes
-#   dist/kvchecks-VERSION/   kvchecks.exe, fileversion_x64.exe, COMMAND-LINE.txt, SHA256SUMS
+#   dist/kvchecks-VERSION/   kvchecks.exe, fileversion_x64.exe, kvcapture.exe, COMMAND-LINE.txt, SHA256SUMS
 #   dist/kvchecks-VERSION.zip
 # VERSION is the project version in CMakeLists.txt.
 #
@@ -67,7 +67,8 @@ name=kvchecks-$version
 mkdir -p "$out"
 rm -rf "${out:?}/$name" "$out/$name.zip"
 mkdir "$out/$name"
-cp "$work/src/build/windows/kvchecks.exe" "$work/src/build/windows-x64/fileversion_x64.exe" "$out/$name/"
+cp "$work/src/build/windows/kvchecks.exe" "$work/src/build/windows/kvcapture.exe" "$work/src/build/windows-x64/fileversion_x64.exe" \
+  "$out/$name/"
 # The contract is the README's two sections of it, as the release's own text
 # with the line ends Windows' Notepad shows.
 awk '/^## / { on = ($0 == "## Command line" || $0 == "## Keywords") }
@@ -77,7 +78,7 @@ awk '/^## / { on = ($0 == "## Command line" || $0 == "## Keywords") }
 if [ -n "$pkcs12" ]; then
   password=${KVCHECKS_SIGN_PASSWORD:-}
   [ -n "$password_file" ] && password=$(head -n 1 "$password_file")
-  for exe in kvchecks.exe fileversion_x64.exe; do
+  for exe in kvchecks.exe fileversion_x64.exe kvcapture.exe; do
     # -t, not -ts: Windows before Vista knows only Authenticode time stamps, not RFC 3161.
     printf '%s' "$password" |
       osslsigncode sign -pkcs12 "$pkcs12" -readpass - -h sha256 -n "${exe%.exe}" -time "$SOURCE_DATE_EPOCH" \
@@ -87,7 +88,7 @@ if [ -n "$pkcs12" ]; then
   done
 fi
 
-files=(COMMAND-LINE.txt fileversion_x64.exe kvchecks.exe)
+files=(COMMAND-LINE.txt fileversion_x64.exe kvcapture.exe kvchecks.exe)
 (cd "$out/$name" && sha256sum "${files[@]}" >SHA256SUMS)
 # The zip's bytes depend on nothing but the files: fixed modes and times, no
 # extra fields, entries in a fixed order.

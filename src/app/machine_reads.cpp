@@ -104,7 +104,12 @@ std::string DescribeMachineReads() {
     if (read.kind == ReadKind::kRegistryKey || read.kind == ReadKind::kRegistryValue ||
         read.kind == ReadKind::kElevation)
       where = "HKLM\\" + where;
-    text += std::string("| ") + KindText(read.kind) + " | `" + where + "` | " +
+    // Names as they stand on the machine are set as code; descriptions are not.
+    const bool named = read.kind != ReadKind::kOsFacts && read.kind != ReadKind::kToken &&
+                       read.kind != ReadKind::kSession && read.kind != ReadKind::kCurrentDirectory &&
+                       read.kind != ReadKind::kDevices;
+    if (named) where = "`" + where + "`";
+    text += std::string("| ") + KindText(read.kind) + " | " + where + " | " +
             (read.what ? std::string("`") + read.what + "`" : std::string()) + " | " + read.keywords + " |\n";
   }
   return text;

@@ -32,7 +32,7 @@ from wine import realise_files  # noqa: E402
 from wine.common import Context, host_to_windows  # noqa: E402
 from wine.prefix import WineRun  # noqa: E402
 
-PROGRAMS = ("kvchecks.exe", "fileversion_x64.exe")
+PROGRAMS = ("kvchecks.exe", "fileversion_x64.exe", "kvcapture.exe")
 BUILD_FOLDER_MARK = b"kvchecks-release."  # the release script's scratch folders are named so
 TRUST_E_NOSIGNATURE = "800b0100"
 VERIFIER = pathlib.Path(__file__).with_name("verify_trust.c")
