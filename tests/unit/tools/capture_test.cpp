@@ -153,25 +153,49 @@ TEST(Capture, LeavesTheMachineAsItWasAndNeverStartsTheDatabaseServer) {
   }
 }
 
+// The companion as it ships: a capture records the files it reads, not how a
+// test double of it behaves.
+bool HasShippedCompanion(const sim::Machine& machine) {
+  const auto found = machine.files.programs.find("fileversion_x64");
+  if (found == machine.files.programs.end()) return false;
+  const sim::Program& companion = found->second;
+  return companion.kind == sim::Program::Kind::kFileVersion && companion.exit_code == 0 &&
+         companion.writes_output && !companion.never_exits && !companion.exit_code_query_fails;
+}
+
+// The table without MSDEWORKINGCHECK, whose StartServer a capture never calls.
+std::string ComparedRows(const sim::Machine& machine) {
+  ConditionOptions options;
+  options.args = {{"STORPORT", "5.2.3790.1830"}, {"STORPORTSP1", "5.2.3790.1830"}};
+  options.before_each = FreshCopy;
+  options.context = const_cast<sim::Machine*>(&machine);
+  std::vector<ConditionRow> rows = WorkOutConditions(options);
+  sim::Use(sim::Machine());
+  std::string text;
+  for (const ConditionRow& row : rows)
+    if (row.keyword != "MSDEWORKINGCHECK") text += row.keyword + " " + row.arg + ": " + row.condition + "\n";
+  return text;
+}
+
 TEST(Capture, AReplayAnswersEveryKeywordAsTheMachineDid) {
-  for (const char* name : {"rich-x86.toml", "rich-x64.toml", "package-hard-disk-folder.toml",
-                           "system-windows2000-remote-appserver.toml", "system-standard-user.toml"}) {
-    SCOPED_TRACE(name);
-    sim::Machine original = sim::LoadProfile(kMachines + name);
+  std::size_t replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(kMachines)) {
+    if (entry.path().extension() != ".toml" || entry.path().filename().string().rfind("malformed", 0) == 0)
+      continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    sim::Machine original = sim::LoadProfile(entry.path().string());
+    original.real_time = false;
+    if (!HasShippedCompanion(original)) continue;
     sim::Machine replay;
     {
       InstalledMachine installed(original);
       replay = CaptureAndLoad();
     }
-    ConditionOptions options;
-    options.args = {{"STORPORT", "5.2.3790.1830"}, {"STORPORTSP1", "5.2.3790.1830"}};
-    options.before_each = FreshCopy;
-    options.context = &original;
-    const std::string expected = ConditionTableText(WorkOutConditions(options));
-    options.context = &replay;
-    EXPECT_EQ(ConditionTableText(WorkOutConditions(options)), expected);
-    sim::Use(sim::Machine());
+    EXPECT_EQ(ComparedRows(replay), ComparedRows(original));
+    ++replayed;
   }
+  // The folder was read: its machines were captured and replayed.
+  EXPECT_GT(replayed, 50u);
 }
 
 // Every registry key and value, library and export that a run of any keyword
