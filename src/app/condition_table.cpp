@@ -30,7 +30,8 @@ std::string ReadOnlyCondition(const KeywordRow& row, const std::string& arg) {
 // One run of a row with STATUS 1, so the report tells whether the condition
 // holds (VERSIONCHECK: its outcome).
 std::string RunRow(const KeywordRow& row, const std::string& arg, bool read_only) {
-  if (read_only && (Is(row, "VERSIONCHECK") || Is(row, "MSDEWORKINGCHECK"))) return ReadOnlyCondition(row, arg);
+  if (read_only && (Is(row, "VERSIONCHECK") || Is(row, "MSDEWORKINGCHECK")))
+    return ReadOnlyCondition(row, arg);
   std::vector<std::string> words = {"kvchecks", row.keyword, "1", "d"};
   if (Is(row, "VERSIONCHECK"))
     words = {"kvchecks", row.keyword, arg, "1", "MAJOR", "2", "MINOR", "3", "SAME", "4", "DOWN"};
@@ -66,8 +67,9 @@ std::vector<ConditionRow> WorkOutConditions(const ConditionOptions& options) {
   for (const KeywordRow& row : AllKeywordRows()) {
     ++number;
     auto given = options.args.find(row.keyword);
-    const std::vector<std::string> args =
-        given != options.args.end() ? std::vector<std::string>{given->second} : DefaultConditionArgs(row.keyword);
+    const std::vector<std::string> args = given != options.args.end()
+                                              ? std::vector<std::string>{given->second}
+                                              : DefaultConditionArgs(row.keyword);
     for (const std::string& arg : args) {
       if (options.before_each) options.before_each(options.context);
       OsVersionRecord = OSVERSIONINFOEXA{};
@@ -82,6 +84,7 @@ std::vector<ConditionRow> WorkOutConditions(const ConditionOptions& options) {
 std::string ConditionTableText(const std::vector<ConditionRow>& rows) {
   std::string text = "| # | Keyword | ARG | Condition |\n|---|---|---|---|\n";
   for (const ConditionRow& row : rows)
-    text += "| " + std::to_string(row.number) + " | " + row.keyword + " | " + row.arg + " | " + row.condition + " |\n";
+    text += "| " + std::to_string(row.number) + " | " + row.keyword + " | " + row.arg + " | " +
+            row.condition + " |\n";
   return text;
 }

@@ -6,20 +6,20 @@
 #include <string>
 
 enum class ReadKind {
-  kOsFacts,          // the version record, WOW64, the processor, the product type
-  kToken,            // the Administrators membership of the process token
-  kElevation,        // whether HKLM keys open with full access
-  kSession,          // the remote-session metric
-  kEnvironment,      // a variable: `where`
-  kCurrentDirectory, // and the type of its drive
-  kFileBytes,        // a file relative to the current directory: `where`
-  kFileVersion,      // a file's version; `where` with %windir% or %InstallerLocation%
-  kPackage,          // a SIGNCHECK tag's package, its presence and trust verdict
-  kDevices,          // the present devices with their hardware ids
-  kLibraryCall,      // an export of a library (`where`, `what`), called for its answer
-  kLibraryExport,    // an export whose presence alone is recorded: it is never called
-  kRegistryKey,      // a key under HKEY_LOCAL_MACHINE: whether it opens
-  kRegistryValue,    // a value of a key under HKEY_LOCAL_MACHINE
+  kOsFacts,           // the version record, WOW64, the processor, the product type
+  kToken,             // the Administrators membership of the process token
+  kElevation,         // whether HKLM keys open with full access
+  kSession,           // the remote-session metric
+  kEnvironment,       // a variable: `where`
+  kCurrentDirectory,  // and the type of its drive
+  kFileBytes,         // a file relative to the current directory: `where`
+  kFileVersion,       // a file's version; `where` with %windir% or %InstallerLocation%
+  kPackage,           // a SIGNCHECK tag's package, its presence and trust verdict
+  kDevices,           // the present devices with their hardware ids
+  kLibraryCall,       // an export of a library (`where`, `what`), called for its answer
+  kLibraryExport,     // an export whose presence alone is recorded: it is never called
+  kRegistryKey,       // a key under HKEY_LOCAL_MACHINE: whether it opens
+  kRegistryValue,     // a value of a key under HKEY_LOCAL_MACHINE
 };
 
 struct MachineRead {

@@ -84,7 +84,8 @@ const char* DriveTypeName(UINT type) {
 }
 
 bool HasDriveLetter(const std::string& path) {
-  return path.size() >= 2 && path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
 void NoteDrive(CapturedMachine& machine, const std::string& path) {
@@ -122,7 +123,8 @@ std::string ResolvePath(const std::string& folder, const std::string& relative) 
 bool FolderExists(const std::string& path) {
   std::string folder = path;
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  if (folder.size() <= 3) return HasDriveLetter(folder) && GetDriveTypeA((folder.substr(0, 2) + "\\").c_str()) > DRIVE_NO_ROOT_DIR;
+  if (folder.size() <= 3)
+    return HasDriveLetter(folder) && GetDriveTypeA((folder.substr(0, 2) + "\\").c_str()) > DRIVE_NO_ROOT_DIR;
   WIN32_FIND_DATAA found;
   UniqueFindHandle search(FindFirstFileA(folder.c_str(), &found));
   return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -188,9 +190,8 @@ std::string Expand(const std::string& templated, const CapturedMachine& machine)
     return value ? *value + templated.substr(windir.size()) : std::string();
   }
   if (templated.compare(0, location.size(), location) == 0) {
-    const std::string stored = ReadRegString(HKEY_LOCAL_MACHINE,
-                                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer",
-                                             "InstallerLocation");
+    const std::string stored = ReadRegString(
+        HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer", "InstallerLocation");
     return stored.empty() ? std::string() : stored + templated.substr(location.size());
   }
   return templated;
@@ -233,12 +234,14 @@ void CapturePackage(CapturedMachine& machine, const char* tag) {
   const LONG verdict = TrustVerdictOf(relative);
   file.signature = SignatureName(verdict);
   char note[64];
-  std::snprintf(note, sizeof(note), "trust verdict 0x%08lX", static_cast<unsigned long>(static_cast<std::uint32_t>(verdict)));
+  std::snprintf(note, sizeof(note), "trust verdict 0x%08lX",
+                static_cast<unsigned long>(static_cast<std::uint32_t>(verdict)));
   file.note = note;
 }
 
 void CaptureDevices(CapturedMachine& machine) {
-  const UniqueDevInfo devices(SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
+  const UniqueDevInfo devices(
+      SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
   if (!devices) {
     machine.class_devs_error = GetLastError();
     return;
@@ -252,8 +255,8 @@ void CaptureDevices(CapturedMachine& machine) {
                                            &required) &&
         GetLastError() == ERROR_INSUFFICIENT_BUFFER && required > 0) {
       std::vector<BYTE> ids(required);
-      if (SetupDiGetDeviceRegistryPropertyA(devices.get(), &device, SPDRP_HARDWAREID, nullptr, ids.data(), required,
-                                            nullptr)) {
+      if (SetupDiGetDeviceRegistryPropertyA(devices.get(), &device, SPDRP_HARDWAREID, nullptr, ids.data(),
+                                            required, nullptr)) {
         captured.has_hardware_ids = true;
         std::size_t at = 0;
         while (at < ids.size() && ids[at] != 0) {
@@ -299,7 +302,8 @@ std::optional<CapturedValue> QueryValue(HKEY key, const char* name) {
 // The path of a key as the machine keeps it, for the view asked.
 std::string PhysicalPath(const std::string& path, bool wow64, bool view_64) {
   const std::string software = "SOFTWARE\\";
-  if (!wow64 || view_64 || path.size() < software.size() || !EqualsNoCase(path.substr(0, software.size()).c_str(), software.c_str()))
+  if (!wow64 || view_64 || path.size() < software.size() ||
+      !EqualsNoCase(path.substr(0, software.size()).c_str(), software.c_str()))
     return path;
   return "SOFTWARE\\Wow6432Node\\" + path.substr(software.size());
 }
@@ -321,12 +325,14 @@ void CaptureRegistry(CapturedMachine& machine) {
     for (const auto& [path, values] : keys) {
       UniqueRegKey key;
       const std::string physical = PhysicalPath(path, wow64, view_64);
-      const LSTATUS status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | view, key.put());
+      const LSTATUS status =
+          RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | view, key.put());
       if (status == ERROR_ACCESS_DENIED) machine.deny_read.push_back("HKLM\\" + physical);
       if (status != ERROR_SUCCESS) continue;
       CapturedKey captured{physical, {}};
       for (const char* name : values)
-        if (std::optional<CapturedValue> value = QueryValue(key.get(), name)) captured.values.push_back(*value);
+        if (std::optional<CapturedValue> value = QueryValue(key.get(), name))
+          captured.values.push_back(*value);
       machine.keys.push_back(captured);
     }
   }
@@ -358,7 +364,8 @@ CapturedMachine CaptureMachine() {
       }
       case ReadKind::kCurrentDirectory: {
         std::vector<char> buffer(32768);
-        if (crt::getcwd(buffer.data(), static_cast<int>(buffer.size()))) machine.current_directory = buffer.data();
+        if (crt::getcwd(buffer.data(), static_cast<int>(buffer.size())))
+          machine.current_directory = buffer.data();
         NoteDrive(machine, machine.current_directory);
         NoteFolder(machine, machine.current_directory);
         break;

@@ -125,11 +125,13 @@ std::string ValueLine(const CapturedValue& value) {
   if (value.type == REG_DWORD && data.size() == 4) {
     const auto byte = [&](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])); };
     char dword[16];
-    std::snprintf(dword, sizeof(dword), "%08x", static_cast<unsigned>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24));
+    std::snprintf(dword, sizeof(dword), "%08x",
+                  static_cast<unsigned>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24));
     return name + "=dword:" + dword;
   }
   char type[16] = "hex:";
-  if (value.type != REG_BINARY) std::snprintf(type, sizeof(type), "hex(%x):", static_cast<unsigned>(value.type));
+  if (value.type != REG_BINARY)
+    std::snprintf(type, sizeof(type), "hex(%x):", static_cast<unsigned>(value.type));
   const bool text = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
   return HexBytes(name + "=" + type, text ? WideBytes(Wide(data)) : data);
 }
@@ -171,9 +173,11 @@ std::string Profile(const CapturedMachine& machine) {
       "# Replay: KVCHECKS_MACHINE=machine.toml kvchecks MODE STATUS DESC [ARG]\n\n[os]\n";
   text += "major = " + std::to_string(os.major) + "\nminor = " + std::to_string(os.minor) +
           "\nbuild = " + std::to_string(os.build) + "\nplatform = " + std::to_string(os.platform) +
-          "\nservice_pack = " + Toml(os.service_pack) + "\nservice_pack_major = " +
-          std::to_string(os.service_pack_major) + "\nservice_pack_minor = " + std::to_string(os.service_pack_minor) +
-          "\nsuite_mask = " + Hex(os.suite_mask) + "\nproduct_type = " + std::to_string(os.product_type) + "\n";
+          "\nservice_pack = " + Toml(os.service_pack) +
+          "\nservice_pack_major = " + std::to_string(os.service_pack_major) +
+          "\nservice_pack_minor = " + std::to_string(os.service_pack_minor) +
+          "\nsuite_mask = " + Hex(os.suite_mask) + "\nproduct_type = " + std::to_string(os.product_type) +
+          "\n";
   if (os.version_call_fails) text += "version_call_fails = true\n";
   text += std::string("sixty_four_bit = ") + Bool(os.sixty_four_bit) + "\nnative_architecture = \"" +
           os.native_architecture + "\"\n";
@@ -184,7 +188,8 @@ std::string Profile(const CapturedMachine& machine) {
           ", GetProductInfo = " + Bool(os.has_get_product_info) + " }\n";
 
   text += std::string("\n[user]\nelevated = ") + Bool(machine.elevated) + "\n";
-  text += std::string("\n[token]\nkind = \"") + (machine.administrator ? "administrator" : "standard_user") + "\"\n";
+  text += std::string("\n[token]\nkind = \"") + (machine.administrator ? "administrator" : "standard_user") +
+          "\"\n";
   text += std::string("\n[session]\nremote = ") + Bool(machine.remote_session) + "\n";
 
   text += "\n[environment]\n";
@@ -201,7 +206,8 @@ std::string Profile(const CapturedMachine& machine) {
   text += "\n[registry]\nimport = [\"registry.reg\"]\n";
   if (!machine.deny_read.empty()) {
     text += "deny_read = [";
-    for (std::size_t i = 0; i < machine.deny_read.size(); ++i) text += (i ? ", " : "") + Toml(machine.deny_read[i]);
+    for (std::size_t i = 0; i < machine.deny_read.size(); ++i)
+      text += (i ? ", " : "") + Toml(machine.deny_read[i]);
     text += "]\n";
   }
 
@@ -219,10 +225,12 @@ std::string Profile(const CapturedMachine& machine) {
     text += "\n[[files.file]]\npath = " + Toml(file.path) + "\n";
     if (file.bytes) text += "source = \"file-" + std::to_string(++numbered) + ".bin\"\n";
     if (!file.version.empty()) text += "version = \"" + file.version + "\"\n";
-    if (!file.signature.empty()) text += "signature = \"" + file.signature + "\"" + (file.note.empty() ? "" : "  # " + file.note) + "\n";
+    if (!file.signature.empty())
+      text += "signature = \"" + file.signature + "\"" + (file.note.empty() ? "" : "  # " + file.note) + "\n";
   }
 
-  if (machine.class_devs_error) text += "\n[devices]\nclass_devs_error = " + std::to_string(*machine.class_devs_error) + "\n";
+  if (machine.class_devs_error)
+    text += "\n[devices]\nclass_devs_error = " + std::to_string(*machine.class_devs_error) + "\n";
   int device_number = 0;
   for (const CapturedDevice& device : machine.devices) {
     char name[48];
@@ -240,7 +248,8 @@ std::string Profile(const CapturedMachine& machine) {
     text += "\n[libraries." + Toml(library) + "]\n";
     for (const CapturedExport& captured : exports) {
       if (!captured.called)
-        text += "# " + captured.name + " was not called when this machine was captured; the replay assumes it answers 1.\n";
+        text += "# " + captured.name +
+                " was not called when this machine was captured; the replay assumes it answers 1.\n";
       text += captured.name + " = " + std::to_string(captured.answer) + "\n";
     }
   }
@@ -277,7 +286,8 @@ bool WriteCapture(const CapturedMachine& machine, const std::string& folder, std
 #endif
   int numbered = 0;
   for (const CapturedFile& file : machine.files)
-    if (file.bytes && !WriteFile(folder + separator + "file-" + std::to_string(++numbered) + ".bin", *file.bytes, error))
+    if (file.bytes &&
+        !WriteFile(folder + separator + "file-" + std::to_string(++numbered) + ".bin", *file.bytes, error))
       return false;
   return WriteFile(folder + separator + "registry.reg", Utf16File(RegistryExport(machine)), error) &&
          WriteFile(folder + separator + "machine.toml", Profile(machine), error);

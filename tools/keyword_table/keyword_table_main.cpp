@@ -40,9 +40,10 @@ int main(int argc, char** argv) {
   // A captured machine's StartServer was never called: its answer in the profile is assumed.
   if (const auto library = machine.libraries.find("KxDbLib.dll"); library != machine.libraries.end())
     if (library->second.exports.count("StartServer"))
-      std::printf("\nMSDEWORKINGCHECK asks KxDbLib.dll's StartServer, which answers %d as the machine profile "
-                  "says; a captured machine's StartServer was not called, and its answer there is assumed.\n",
-                  static_cast<int>(library->second.exports.at("StartServer")));
+      std::printf(
+          "\nMSDEWORKINGCHECK asks KxDbLib.dll's StartServer, which answers %d as the machine profile "
+          "says; a captured machine's StartServer was not called, and its answer there is assumed.\n",
+          static_cast<int>(library->second.exports.at("StartServer")));
   sim::Use(sim::Machine(machine));
   return 0;
 }

@@ -88,8 +88,8 @@ TEST(Capture, RegistryValuesOfEveryFormReplayWithTheirTypeAndBytes) {
     for (const ValueCase& value : cases) {
       SCOPED_TRACE(std::string(value.what) + (sixty_four_bit ? " on 64-bit Windows" : ""));
       sim::Machine machine = sim::Server2003(2, sixty_four_bit);
-      const std::string key = std::string("HKLM\\") + (sixty_four_bit ? "SOFTWARE\\Wow6432Node\\" : "SOFTWARE\\") +
-                              (kPolicyKey + 9);
+      const std::string key = std::string("HKLM\\") +
+                              (sixty_four_bit ? "SOFTWARE\\Wow6432Node\\" : "SOFTWARE\\") + (kPolicyKey + 9);
       machine.registry.SetValue(key, "Policy", value.type, value.data);
       if (sixty_four_bit) machine.registry.SetDword(std::string("HKLM\\") + kPolicyKey, "Policy", 7);
       InstalledMachine installed(machine);
@@ -99,7 +99,8 @@ TEST(Capture, RegistryValuesOfEveryFormReplayWithTheirTypeAndBytes) {
       EXPECT_EQ(read_back->type, value.type);
       EXPECT_EQ(read_back->data, value.data);
       if (sixty_four_bit) {
-        const sim::RegValue* native_view = replay.registry.GetValue(std::string("HKLM\\") + kPolicyKey, "Policy");
+        const sim::RegValue* native_view =
+            replay.registry.GetValue(std::string("HKLM\\") + kPolicyKey, "Policy");
         ASSERT_NE(native_view, nullptr);
         EXPECT_EQ(native_view->data, sim::DwordBytes(7));
       }
