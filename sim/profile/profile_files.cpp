@@ -9,22 +9,6 @@
 namespace sim {
 namespace {
 
-// TOML text is UTF-8; the machine's files hold the code page's bytes.
-std::u16string Utf8ToWide(const ProfileContext& context, const toml::node& at, const std::string& text) {
-  std::u16string wide;
-  for (std::size_t i = 0; i < text.size();) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : -1;
-    if (extra < 0 || i + extra >= text.size() + (extra ? 0 : 1))
-      ProfileFail(context, at, "content holds a character outside the Basic Multilingual Plane");
-    std::uint32_t code = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : (lead & 0x0F);
-    for (int k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    wide.push_back(static_cast<char16_t>(code));
-    i += extra + 1;
-  }
-  return wide;
-}
-
 std::array<std::uint16_t, 4> ParseVersion(const ProfileContext& context, const toml::node& at,
                                           const std::string& text) {
   std::array<std::uint16_t, 4> version = {};
@@ -93,7 +77,8 @@ void LoadFile(const ProfileContext& context, const toml::table& entry, FileSyste
                    {"path", "content", "repeat", "encoding", "source", "version", "signature"});
   const toml::node* path_node = entry.get("path");
   if (!path_node) ProfileFail(context, entry, "a file needs a \"path\"");
-  const std::string path = RequireFullPath(context, *path_node, ReadString(context, entry, "path", ""));
+  const std::string path = RequireFullPath(
+      context, *path_node, MachineText(context, *path_node, ReadString(context, entry, "path", "")));
   if (entry.get("content") && entry.get("source"))
     ProfileFail(context, *entry.get("source"), "a file takes \"content\" or \"source\", not both");
   std::string bytes;
@@ -178,7 +163,7 @@ void LoadFilesSection(const ProfileContext& context, const toml::table& table, M
     for (const toml::node& item : *list) {
       const auto* path = item.as_string();
       if (!path) ProfileFail(context, item, "\"folders\" must be a list of paths");
-      fs.AddFolder(RequireFullPath(context, item, path->get()));
+      fs.AddFolder(RequireFullPath(context, item, MachineText(context, item, path->get())));
     }
   }
   if (const toml::node* files = table.get("file")) {

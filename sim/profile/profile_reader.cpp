@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <limits>
 
+#include "sim/machine/codepage.h"
+
 namespace sim {
 
 void ProfileFail(const ProfileContext& context, const toml::node& at, const std::string& message) {
@@ -58,6 +60,26 @@ std::string ReadString(const ProfileContext& context, const toml::table& table, 
   const auto* value = node->as_string();
   if (!value) ProfileFail(context, *node, "\"" + std::string(key) + "\" must be a string");
   return value->get();
+}
+
+// TOML text is UTF-8; the machine's files hold the code page's bytes.
+std::u16string Utf8ToWide(const ProfileContext& context, const toml::node& at, const std::string& text) {
+  std::u16string wide;
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : -1;
+    if (extra < 0 || i + extra >= text.size() + (extra ? 0 : 1))
+      ProfileFail(context, at, "the text holds a character outside the Basic Multilingual Plane");
+    std::uint32_t code = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : (lead & 0x0F);
+    for (int k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    wide.push_back(static_cast<char16_t>(code));
+    i += extra + 1;
+  }
+  return wide;
+}
+
+std::string MachineText(const ProfileContext& context, const toml::node& at, const std::string& text) {
+  return WideToAnsi(Utf8ToWide(context, at, text));
 }
 
 std::string ResolveProfilePath(const ProfileContext& context, const std::string& name) {

@@ -28,6 +28,11 @@ const toml::table& RequireTable(const ProfileContext& context, const toml::node&
 std::int64_t ReadInteger(const ProfileContext& context, const toml::table& table, std::string_view key,
                          std::int64_t fallback, std::int64_t low, std::int64_t high);
 bool ReadBool(const ProfileContext& context, const toml::table& table, std::string_view key, bool fallback);
+// TOML text is UTF-8; what the machine holds is UTF-16, or the ANSI code
+// page's bytes for names and paths that the ANSI calls hand out.
+std::u16string Utf8ToWide(const ProfileContext& context, const toml::node& at, const std::string& text);
+std::string MachineText(const ProfileContext& context, const toml::node& at, const std::string& text);
+
 std::string ReadString(const ProfileContext& context, const toml::table& table, std::string_view key,
                        const std::string& fallback);
 // A path relative to the profile's folder, or an absolute host path.

@@ -19,7 +19,8 @@ void LoadOsSection(const ProfileContext& context, const toml::table& table, Mach
   os.minor = static_cast<std::uint32_t>(ReadInteger(context, table, "minor", os.minor, 0, u32));
   os.build = static_cast<std::uint32_t>(ReadInteger(context, table, "build", os.build, 0, u32));
   os.platform = static_cast<std::uint32_t>(ReadInteger(context, table, "platform", os.platform, 0, u32));
-  os.csd_version = ReadString(context, table, "service_pack", os.csd_version);
+  if (const toml::node* node = table.get("service_pack"))
+    os.csd_version = MachineText(context, *node, ReadString(context, table, "service_pack", ""));
   if (os.csd_version.size() > 127)
     ProfileFail(context, *table.get("service_pack"), "\"service_pack\" is longer than 127 characters");
   os.sp_major =
@@ -71,7 +72,7 @@ void LoadEnvironmentSection(const ProfileContext& context, const toml::table& ta
     const auto* value = node.as_string();
     if (!value)
       ProfileFail(context, node, "environment variable \"" + std::string(key.str()) + "\" must be a string");
-    machine.environment[std::string(key.str())] = value->get();
+    machine.environment[std::string(key.str())] = MachineText(context, node, value->get());
   }
   // Variables the process does not have, even where a base profile sets them.
   if (const toml::node* unset = table.get("unset")) {
@@ -87,7 +88,9 @@ void LoadEnvironmentSection(const ProfileContext& context, const toml::table& ta
 
 void LoadProcessSection(const ProfileContext& context, const toml::table& table, Machine& machine) {
   RequireKnownKeys(context, table, {"current_directory"});
-  machine.current_directory = ReadString(context, table, "current_directory", machine.current_directory);
+  if (const toml::node* node = table.get("current_directory"))
+    machine.current_directory =
+        MachineText(context, *node, ReadString(context, table, "current_directory", ""));
 }
 
 void LoadRegistrySection(const ProfileContext& context, const toml::table& table, Machine& machine) {
@@ -110,7 +113,7 @@ void LoadRegistrySection(const ProfileContext& context, const toml::table& table
   read_list("deny_read", [&](const toml::node& item, const std::string& path) {
     if (!RootFromName(SplitRegPath(path).empty() ? "" : SplitRegPath(path)[0]))
       ProfileFail(context, item, "\"" + path + "\" does not begin with a registry root");
-    machine.registry.DenyRead(path);
+    machine.registry.DenyRead(MachineText(context, item, path));
   });
 }
 

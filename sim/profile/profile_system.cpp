@@ -125,7 +125,7 @@ void LoadDevicesSection(const ProfileContext& context, const toml::table& table,
         const auto* text = id.as_string();
         if (!text || text->get().empty() || text->get().find('\0') != std::string::npos)
           ProfileFail(context, id, "a hardware id must be a non-empty string");
-        device.hardware_ids.push_back(text->get());
+        device.hardware_ids.push_back(MachineText(context, id, text->get()));
       }
     }
     device.hardware_id_read_error = ReadError(context, entry, "hardware_id_read_error", 0);

@@ -273,3 +273,36 @@ TEST_F(Profiles, TheNativeBinaryRefusesAMalformedProfile) {
 }
 
 }  // namespace
+
+// Paths and names are UTF-8 in the file and the code page's bytes on the
+// machine, where the ANSI calls hand them out: "é" is the one byte 0xE9.
+TEST(ProfileText, NamesAndPathsAreHeldInTheCodePage) {
+  const sim::Machine machine = sim::LoadProfileText(R"(
+[os]
+service_pack = "Service Pack 2 é"
+[environment]
+temp = 'C:\Temp é'
+[process]
+current_directory = 'D:\Kit Médias'
+[files]
+folders = ['D:\Fünf']
+[[files.file]]
+path = 'D:\Kit Médias\hwlist.ini'
+[devices.'ROOT\X\0000']
+hardware_ids = ["*imbdrvé"]
+)",
+                                                    "text.toml");
+  EXPECT_EQ(machine.os.csd_version, "Service Pack 2 \xE9");
+  EXPECT_EQ(machine.environment.at("temp"), "C:\\Temp \xE9");
+  EXPECT_EQ(machine.current_directory,
+            "D:\\Kit M\xE9"
+            "dias");
+  EXPECT_TRUE(machine.files.IsFolder("D:\\F\xFCnf"));
+  EXPECT_NE(machine.files.FindFile("D:\\Kit M\xE9"
+                                   "dias\\hwlist.ini"),
+            nullptr);
+  bool found = false;
+  for (const sim::Device& device : machine.system.devices.devices)
+    found = found || (!device.hardware_ids.empty() && device.hardware_ids[0] == "*imbdrv\xE9");
+  EXPECT_TRUE(found);
+}
