@@ -25,7 +25,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     # Unstripped, the static C++ run-time's debug information made up two thirds of the file.
     target_compile_options(fileversion_x64 PRIVATE -ffunction-sections -fdata-sections)
     target_link_options(fileversion_x64 PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
-    target_link_libraries(fileversion_x64 PRIVATE version)
+    # version.dll is loaded from the system folder at run time (version_library.h), never imported.
   endif()
   return()
 endif()

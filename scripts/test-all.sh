@@ -66,7 +66,9 @@ fi
 echo "== Windows 2000 start-up check"
 # The capture program carries the table and the profile writer: a larger budget.
 if python3 tests/windows/check_imports.py build/windows/kvchecks.exe &&
-  python3 tests/windows/check_imports.py --size-limit 409600 build/windows/kvcapture.exe; then
+  python3 tests/windows/check_imports.py --size-limit 409600 build/windows/kvcapture.exe &&
+  python3 tests/windows/check_imports.py --dlls-only --objdump x86_64-w64-mingw32-objdump \
+    build/windows-x64/fileversion_x64.exe; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))

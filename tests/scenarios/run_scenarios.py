@@ -33,7 +33,8 @@ from wine.prefix import WineRun  # noqa: E402
 
 CASE_TIMEOUT = 20
 WINDOWS_BINARIES = ("kvchecks.exe", "fileversion_x64.exe", "kvcapture.exe")
-SCENARIO_KEYS = {"profile", "machines", "native_only", "planted_libraries", "changes_only_the_record", "case"}
+SCENARIO_KEYS = {"profile", "machines", "native_only", "planted_libraries", "planted_companion_libraries",
+                 "changes_only_the_record", "case"}
 RECORD_KEY = "hkey_local_machine\\software\\norvik computer corporation\\kelvane\\prereqchecks"
 COMPANION_OUTPUTS = ("tmp_ver.txt", "storport_ver.txt")
 CASE_KEYS = {"name", "args", "stdout", "exit", "native_only", "min_seconds", "max_seconds",
@@ -135,6 +136,8 @@ class Scenario:
         # current directory; natively there is nowhere to plant them, as the
         # simulated machine hands out system libraries only from its system folder.
         self.planted_libraries = document.get("planted_libraries", [])
+        # Planted as 64-bit libraries, which only the 64-bit companion could load.
+        self.planted_companion_libraries = document.get("planted_companion_libraries", [])
         self.changes_only_the_record = document.get("changes_only_the_record", False)
         tables = document.get("case", [])
         if machine:
@@ -471,6 +474,9 @@ class WineSide:
                 return self.fail(active, f"realising the profile failed: {type(error).__name__}: {error}")
             if scenario.planted_libraries:
                 planting.plant(ctx, scenario.planted_libraries, os.path.join(self.run.folder, "planted"))
+            if scenario.planted_companion_libraries:
+                planting.plant(ctx, scenario.planted_companion_libraries, os.path.join(self.run.folder, "planted"),
+                               sixty_four_bit=True)
             ready = time.monotonic()
             print(f"      wine prefix {scenario.stem} ({'64' if sixty_four_bit else '32'}-bit): "
                   f"copy {copied - started:.2f} s, server and realisation {ready - copied:.2f} s",
@@ -484,7 +490,8 @@ class WineSide:
                 except (OSError, RuntimeError, subprocess.TimeoutExpired) as error:
                     report.wine = Outcome(problems=[f"{type(error).__name__}: {error}"])
                     continue
-                for loaded in planting.markers(ctx) if scenario.planted_libraries else []:
+                planted = scenario.planted_libraries or scenario.planted_companion_libraries
+                for loaded in planting.markers(ctx) if planted else []:
                     report.wine.problems.append(f"the planted {loaded} was loaded")
                 report.differs = compare(report.native, report.wine)
             self.prove_capture(ctx, scenario, profile)

@@ -60,6 +60,8 @@ def main():
     parser.add_argument("--objdump", default="i686-w64-mingw32-objdump")
     parser.add_argument("--allow-list", type=pathlib.Path,
                         default=pathlib.Path(__file__).with_name("win2000_imports.txt"))
+    parser.add_argument("--dlls-only", action="store_true",
+                        help="check only which DLLs are imported (the 64-bit companion, which needs no Windows 2000)")
     parser.add_argument("--size-limit", type=int, default=SIZE_LIMIT,
                         help="the largest file size in bytes that passes")
     args = parser.parse_args()
@@ -73,14 +75,14 @@ def main():
         problems.append(f"{dll}: imported, but only {', '.join(sorted(IMPORTED_DLLS))} may be")
     for dll, function in imports:
         since = allowed.get((dll.lower(), function))
-        if dll.lower() not in IMPORTED_DLLS:
+        if dll.lower() not in IMPORTED_DLLS or args.dlls_only:
             continue
         if since is None:
             problems.append(f"{dll} {function}: not on the allow-list")
         elif since > WINDOWS_2000:
             problems.append(f"{dll} {function}: introduced in {since[0]}.{since[1]}, after Windows 2000")
-    for major, minor in (("MajorOSystemVersion", "MinorOSystemVersion"),
-                         ("MajorSubsystemVersion", "MinorSubsystemVersion")):
+    for major, minor in () if args.dlls_only else (("MajorOSystemVersion", "MinorOSystemVersion"),
+                                                    ("MajorSubsystemVersion", "MinorSubsystemVersion")):
         version = (header.get(major, 99), header.get(minor, 99))
         if version > WINDOWS_2000:
             problems.append(f"{major}.{minor} is {version[0]}.{version[1]}, Windows 2000 needs at most 5.0")

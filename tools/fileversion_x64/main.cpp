@@ -10,18 +10,21 @@
 #include <vector>
 
 #include "command_line.h"
+#include "version_library.h"
 
 namespace {
 
 bool ReadFileVersion(const std::string& path, char (&text)[32]) {
+  const companion::VersionCalls version = companion::LoadVersionCalls();
+  if (!version.size) return false;
   DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  const DWORD size = version.size(path.c_str(), &handle);
   if (size == 0) return false;
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path.c_str(), handle, size, block.data())) return false;
+  if (!version.read(path.c_str(), handle, size, block.data())) return false;
   void* value = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(block.data(), "\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO))
+  if (!version.query(block.data(), "\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO))
     return false;
   const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);
   std::snprintf(text, sizeof(text), "%d.%d.%d.%d", HIWORD(info->dwFileVersionMS),

@@ -8,7 +8,7 @@ import os
 import re
 import subprocess
 
-from .realise_libraries import COMPILER
+from .realise_files import COMPILERS
 
 DOUBLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "doubles")
 SOURCE = os.path.join(DOUBLES, "planted_system_library.c")
@@ -18,23 +18,30 @@ BASE_OVERRIDES = "mscoree,mshtml="
 PLAIN_NAME = re.compile(r"^[a-z0-9_]+\.dll$")
 
 
-def build(work_dir):
-    """The hostile library, built once per run folder."""
-    target = os.path.join(work_dir, "planted_system_library.dll")
+def build(work_dir, sixty_four_bit=False):
+    """The hostile library, built once per run folder: for the 32-bit checker,
+    or for the 64-bit companion, whose exports carry no stdcall decoration."""
+    target = os.path.join(work_dir, f"planted_system_library_{'x64' if sixty_four_bit else 'x86'}.dll")
     if not os.path.exists(target):
         os.makedirs(work_dir, exist_ok=True)
-        subprocess.run([COMPILER, "-shared", "-O2", "-s", "-Wall", "-Werror", "-static-libgcc",
-                        "-o", target, SOURCE, DEFINITION], check=True, capture_output=True, text=True)
+        definition = DEFINITION
+        if sixty_four_bit:
+            definition = os.path.join(work_dir, "planted_system_library_x64.def")
+            with open(DEFINITION) as source, open(definition, "w") as undecorated:
+                undecorated.write(re.sub(r"@\d+", "", source.read()))
+        subprocess.run([COMPILERS[sixty_four_bit], "-shared", "-O2", "-s", "-Wall", "-Werror", "-static-libgcc",
+                        "-o", target, SOURCE, definition], check=True, capture_output=True, text=True)
     return target
 
 
-def plant(ctx, names, work_dir):
+def plant(ctx, names, work_dir, sixty_four_bit=False):
     """Places the hostile library under each name in the exe folder and the
-    current directory and makes Wine prefer native copies of them."""
+    current directory and makes Wine prefer native copies of them; built for
+    64-bit programs when `sixty_four_bit`, for the companion to find."""
     for name in names:
         if not PLAIN_NAME.match(name):
             raise ValueError(f"planted library {name!r} is not a lower-case DLL file name")
-    with open(build(work_dir), "rb") as file:
+    with open(build(work_dir, sixty_four_bit), "rb") as file:
         data = file.read()
     for folder in planting_folders(ctx):
         for name in names:
