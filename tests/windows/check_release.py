@@ -6,7 +6,7 @@ certificate authority made for this run, and checks what a vendor ships:
   of its own) hold the same programs, byte for byte, with no build folder
   in them, and the same SHA256SUMS and zip;
 - SHA256SUMS lists every file of the folder and the zip holds the folder;
-- `osslsigncode verify` accepts both programs' SHA-256 signatures against
+- `osslsigncode verify` accepts every program's SHA-256 signature against
   the test authority and refuses them against the system's authorities;
 - under Wine, WinVerifyTrust refuses the signed kvchecks.exe while the test
   authority is unknown, accepts it once the authority is in the prefix's
@@ -156,7 +156,7 @@ def check_osslsigncode(results, folder, ca):
                      "-in", folder / name])
         if other.returncode == 0:
             problems.append(f"{name}: verifies against the system's authorities too")
-    results.check("osslsigncode verifies both SHA-256 signatures against the test authority, and only that", problems)
+    results.check("osslsigncode verifies every program's SHA-256 signature against the test authority, and only that", problems)
 
 
 def check_win_verify_trust(results, folder, der, scratch):
