@@ -50,6 +50,11 @@ TEST(ShippedProfiles, DescribeTheReleasesTheyAreNamedFor) {
       {"windows-xp-sp2.toml", 5, 1, 2600, 2, 1, false, 0, "C:\\WINDOWS", "C:\\WINDOWS\\system32\\", true},
       {"server2003-sp1-x64.toml", 5, 2, 3790, 1, 3, true, 0, "C:\\WINDOWS", "C:\\WINDOWS\\SysWOW64\\", true},
       {"server2008r2-core.toml", 6, 1, 7601, 1, 3, true, 13, "C:\\Windows", "C:\\Windows\\SysWOW64\\", true},
+      {"windows-xp-sp2-x64.toml", 5, 2, 3790, 2, 1, true, 0, "C:\\WINDOWS", "C:\\WINDOWS\\SysWOW64\\", true},
+      {"windows-vista-sp2.toml", 6, 0, 6002, 2, 1, false, 6, "C:\\Windows", "C:\\Windows\\system32\\", true},
+      {"server2008-sp2.toml", 6, 0, 6002, 2, 3, false, 10, "C:\\Windows", "C:\\Windows\\system32\\", true},
+      {"windows7-sp1.toml", 6, 1, 7601, 1, 1, false, 4, "C:\\Windows", "C:\\Windows\\system32\\", true},
+      {"windows7-sp1-x64.toml", 6, 1, 7601, 1, 1, true, 4, "C:\\Windows", "C:\\Windows\\SysWOW64\\", true},
   };
   for (const ShippedCase& c : cases) {
     InstalledMachine machine(sim::LoadProfile(kProfiles + "/" + c.file));
